@@ -1,0 +1,31 @@
+#include "StartUp.h"
+
+#include "IniFile.h"
+#include "Prompter.h"
+#include "RunningInstance.h"
+
+#include <QCoreApplication>
+
+namespace palvenor {
+
+QString StartUp::applicationTitle() { return kAppTitle; }
+
+QString StartUp::versionedTitle() {
+    return applicationTitle() + QStringLiteral(" %1.%2").arg(PALVENOR_VERSION_MAJOR).arg(PALVENOR_VERSION_MINOR);
+}
+
+StartUp::Decision StartUp::run(const QString& commandLine) {
+    QCoreApplication::processEvents();
+    if (!instance_.anotherIsRunning()) {
+        instance_.listen();
+        return {false, versionedTitle()};
+    }
+    const auto answer = prompter_.message(kNewInstanceQuestion, applicationTitle(),
+                                          Prompter::Buttons::YesNo, Prompter::Icon::Question);
+    if (answer == Prompter::Answer::Yes) return {false, applicationTitle()};
+    if (!commandLine.isEmpty()) ini_.IniSchreiben(kHandOverSection, kHandOverKey, commandLine);
+    instance_.wakeOther();
+    return {true, QString()};
+}
+
+}  // namespace palvenor

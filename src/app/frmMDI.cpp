@@ -1,0 +1,228 @@
+#include "frmMDI.h"
+
+#include "IniFile.h"
+#include "OpenRequest.h"
+#include "Prompter.h"
+#include "RequestTakeover.h"
+#include "frmSample.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace palvenor {
+
+QString ErsterGross(const QString& x) {
+    if (x.isEmpty()) return x;
+    return x.left(1).toUpper() + x.mid(1).toLower();
+}
+
+frmMDI::frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter), ini_(ini) {
+    setObjectName(QStringLiteral("frmMDI"));
+    auto* centre = new QWidget;
+    auto* layout = new QVBoxLayout(centre);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    tabs_ = new QTabBar;
+    tabs_->setObjectName(QStringLiteral("Tab1"));
+    tabs_->setExpanding(false);
+    tabs_->setUsesScrollButtons(true);
+    tabs_->hide();
+    tabs_->installEventFilter(this);
+    area_ = new QMdiArea;
+    area_->setViewMode(QMdiArea::SubWindowView);
+    layout->addWidget(tabs_);
+    layout->addWidget(area_, 1);
+    setCentralWidget(centre);
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0) activateDocument(index + 1);
+    });
+    buildMenus();
+}
+
+frmMDI::~frmMDI() {
+    for (int k = documents_.count(); k >= 1; --k)
+        if (frmSample* window = documents_.Fenster(k)) disconnect(window, nullptr, this, nullptr);
+}
+
+void frmMDI::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction* open = file->addAction(QStringLiteral("&Öffnen..."));
+    open->setObjectName(QStringLiteral("mnuOpen"));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, [this] { openPendingRequest(QString()); });
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("&Beenden"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &frmMDI::exitProgram);
+}
+
+void frmMDI::mnuOpen_Click() {
+    QString path;
+    QString name;
+    if (isGiven(Kommandozeile)) {
+        path = OpenRequest::parse(Kommandozeile).path;
+        name = fileNameOf(path);
+    }
+    const QString request = Kommandozeile;
+    frmSample* window = DokumentAnlegen(path, name, request);
+    Kommandozeile.clear();
+    QCoreApplication::processEvents();
+    if (window) {
+        window->oleImgAdmin1().DialogFlags = 0;
+        window->oleImgAdmin1().Filter.clear();
+    }
+    QCoreApplication::processEvents();
+    onTabMouseRelease(Qt::NoButton, Qt::NoModifier);
+}
+
+frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
+                                   const QString& request) {
+    const int n = documents_.add();
+    while (tabs_->count() < n) tabs_->addTab(QString());
+    tabs_->show();
+    DokumentEintrag& entry = documents_.Dokumente(n);
+    const bool untitled = name.isEmpty() || name == QStringLiteral("NEU");
+    if (!untitled) {
+        entry.Name = name;
+        entry.Pfad = path;
+        entry.Ordner = folderOf(path);
+    } else {
+        entry.Name = entry.Pfad = kOhneNamen;
+        entry.Erstellt = QDateTime::currentDateTime();
+    }
+    entry.Anforderung = request;
+
+    auto* window = new frmSample(documents_, prompter_, *this);
+    window->setTag(n);
+    documents_.setFenster(n, window);
+    connect(window, &frmSample::closing, this, &frmMDI::documentClosed);
+    QMdiSubWindow* sub = area_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    QCoreApplication::processEvents();
+    documents_.AktuellesDokument = window->Tag();
+
+    if (name == QStringLiteral("Zwischenablage")) entry.Dialog = false;
+    if (name.isEmpty()) entry.Dialog = true;
+    for (int k = n; k >= 1; --k) {
+        const DokumentEintrag& other = documents_.Dokumente(k);
+        if (other.Pfad == path && other.Kopie >= entry.Kopie) entry.Kopie = other.Kopie + 1;
+    }
+    if (untitled) entry.Kopie = 0;
+    tabs_->setCurrentIndex(n - 1);
+
+    if (untitled) {
+        window->setWindowTitle(QStringLiteral("Bestimmungstabelle %1: ").arg(n) + kOhneNamen);
+        tabs_->setTabText(n - 1, QStringLiteral("%1: ").arg(n) + kOhneNamen);
+    } else {
+        const QDateTime changed = QFileInfo(path).lastModified();
+        window->setWindowTitle(ErsterGross(name) + QStringLiteral("(%1) - ").arg(entry.Kopie) +
+                               changed.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+        tabs_->setTabText(n - 1, QStringLiteral("%1: ").arg(n) +
+                                     ErsterGross(name.section(QLatin1Char('.'), 0, 0)));
+    }
+    if (name != QStringLiteral("NEU")) window->oeffnen();
+    sub->showMaximized();
+    QCoreApplication::processEvents();
+    return window;
+}
+
+void frmMDI::setTabCaption(int index, const QString& caption) {
+    if (index >= 1 && index <= tabs_->count()) tabs_->setTabText(index - 1, caption);
+}
+
+void frmMDI::openPendingRequest(const QString& request) {
+    Kommandozeile = request;
+    mnuOpen_Click();
+}
+
+void frmMDI::documentPainted(frmSample& window) {
+    TakeoverHooks hooks{Kommandozeile, [this] { mnuOpen_Click(); },
+                        [this](frmSample&, bool topmost) {
+                            if (topmost) bringToFront();
+                        }};
+    takeOverRequest(window, ini_, hooks);
+}
+
+void frmMDI::exitProgram() {
+    area_->closeAllSubWindows();
+    close();
+    QApplication::quit();
+}
+
+void frmMDI::bringToFront() {
+    showMaximized();
+    raise();
+    activateWindow();
+    for (int k = 1; k <= documents_.count(); ++k)
+        if (frmSample* window = documents_.Fenster(k)) window->oleImgEdit1().viewport()->update();
+}
+
+void frmMDI::activateDocument(int k) {
+    if (k < 1 || k > documents_.count()) return;
+    documents_.AktuellesDokument = k;
+    if (frmSample* window = documents_.Fenster(k))
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+            area_->setActiveSubWindow(sub);
+}
+
+void frmMDI::onTabMouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    const bool closeRequest =
+        button == Qt::RightButton ||
+        (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    if (!closeRequest) {
+        activateDocument(documents_.AktuellesDokument);
+        return;
+    }
+    if (frmSample* window = documents_.Fenster(tabs_->currentIndex() + 1))
+        if (QWidget* sub = window->parentWidget()) sub->close();
+}
+
+bool frmMDI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabs_ && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const int index = tabs_->tabAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::RightButton && index >= 0) tabs_->setCurrentIndex(index);
+        onTabMouseRelease(mouse->button(), mouse->modifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// A closed window leaves the table; the windows after it move down by one.
+void frmMDI::documentClosed(frmSample* window) {
+    const int k = documents_.indexOf(window);
+    if (k == 0) return;
+    ini_.IniSchreiben(kHandOverSection, kHandOverKey, QString());
+    documents_.remove(k);
+    tabs_->removeTab(k - 1);
+    for (int j = k; j <= documents_.count(); ++j)
+        if (frmSample* later = documents_.Fenster(j)) later->setTag(j);
+    documents_.AktuellesDokument = documents_.count();
+    tabs_->setVisible(documents_.count() > 0);
+}
+
+void frmMDI::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) stayMaximised();
+}
+
+void frmMDI::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    stayMaximised();
+}
+
+// The frame stays maximised unless it is minimised.
+void frmMDI::stayMaximised() {
+    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen()) return;
+    if (height() >= 1 && width() >= 1) showMaximized();
+}
+
+}  // namespace palvenor

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "DocumentTable.h"
+#include "FrameLink.h"
+
+#include <QMainWindow>
+
+class QMdiArea;
+class QTabBar;
+
+namespace palvenor {
+
+class IniFile;
+class Prompter;
+
+// The frame: holds the document windows, one tab per book in Tab1, and the
+// frame's own menu. Opening files and creating windows happen here.
+class frmMDI : public QMainWindow, public FrameLink {
+    Q_OBJECT
+public:
+    frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent = nullptr);
+    ~frmMDI() override;
+
+    // The pending open request (command line, hand-over or recent file).
+    QString Kommandozeile;
+
+    // Opens Kommandozeile in a new document window (or asks for a file).
+    void mnuOpen_Click();
+    // Creates and registers a document window and loads its request.
+    frmSample* DokumentAnlegen(const QString& path, const QString& name, const QString& request);
+
+    DocumentTable& documents() { return documents_; }
+    QTabBar& Tab1() { return *tabs_; }
+    QMdiArea& mdiArea() { return *area_; }
+
+    // FrameLink
+    void setTabCaption(int index, const QString& caption) override;
+    void openPendingRequest(const QString& request) override;
+    void documentPainted(frmSample& window) override;
+    void exitProgram() override;
+    imaging::ImgScan* scanner() override { return nullptr; }
+
+    // A second program start asked this one to come to the front.
+    void bringToFront();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void activateDocument(int k);
+    void onTabMouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void documentClosed(frmSample* window);
+    void stayMaximised();
+
+    Prompter& prompter_;
+    IniFile& ini_;
+    DocumentTable documents_;
+    QMdiArea* area_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+};
+
+// x with its first character upper-cased and the rest lower-cased.
+QString ErsterGross(const QString& x);
+
+}  // namespace palvenor

@@ -1,0 +1,45 @@
+#include "IniFile.h"
+#include "OpenRequest.h"
+#include "QtPrompter.h"
+#include "RunningInstance.h"
+#include "StartUp.h"
+#include "frmMDI.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+using namespace palvenor;
+
+namespace {
+
+// The request as one text, the way the program was started with it.
+QString commandLine(const QStringList& arguments) {
+    return arguments.mid(1).join(QLatin1Char(' ')).trimmed();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(StartUp::applicationTitle());
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+
+    QtPrompter prompter;
+    IniFile ini;
+    RunningInstance instance(RunningInstance::defaultName(ini.path()));
+    frmMDI frame(prompter, ini);
+    prompter.setParentWindow(&frame);
+    frame.Kommandozeile = commandLine(QApplication::arguments());
+
+    const StartUp::Decision decision = StartUp(prompter, ini, instance).run(frame.Kommandozeile);
+    if (decision.quit) return 0;
+    frame.setWindowTitle(decision.caption);
+    QObject::connect(&instance, &RunningInstance::wakeRequested, &frame, &frmMDI::bringToFront);
+    frame.showMaximized();
+    if (isGiven(frame.Kommandozeile)) frame.mnuOpen_Click();
+    return QApplication::exec();
+}

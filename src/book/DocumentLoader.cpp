@@ -1,0 +1,216 @@
+#include "DocumentLoader.h"
+
+#include "FrameLink.h"
+#include "ImgScan.h"
+#include "Numeric.h"
+#include "OpenRequest.h"
+#include "SavePrompt.h"
+#include "Prompter.h"
+#include "frmSample.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace palvenor {
+
+namespace {
+
+constexpr const char* kDocumentCommands[] = {
+    "mnuTrimPage", "mnuTrimPage180", "mnuSaveAs", "mnuSave", "mnuPrint", "mnuEdit", "mnuSend",
+    "mnuView", "mnuCopyPage", "mnuDeletePage", "mnuDrag", "mnuToolbar", "mnuOptions", "mnuAppend",
+    "mnuInsert", "mnuRescan", "mnuPage", "mnuZoom", "mnuAnnotation", "seite", "buchseite",
+    "Zuschnitt", "rechts", "links", "gross", "klein", "speichern", "druck", "AddScan", "bildein",
+    "bildref", "hand", "zeiger", "freihand", "high", "linie", "rechtoffen", "rechtvoll",
+    "bemerkung", "notiz", "dtext", "stempel", "mark"};
+
+constexpr const char* kNavigationCommands[] = {"mnuBack", "mnuFirst", "mnuGoTo", "mnuLast",
+                                               "mnuNext", "mnuPrevious", "rueck", "vor"};
+
+constexpr const char* kShownDocumentCommands[] = {
+    "mnuSaveAs", "mnuSave", "mnuPrint", "mnuEdit", "mnuView", "mnuPage", "mnuZoom",
+    "mnuAnnotation", "mnuDeletePage", "Zuschnitt", "mnuTrimPage", "mnuTrimPage180", "seite",
+    "buchseite", "rechts", "links", "gross", "klein", "speichern", "druck", "AddScan", "hand",
+    "zeiger", "freihand", "high", "linie", "rechtoffen", "rechtvoll", "bemerkung", "notiz",
+    "dtext", "stempel", "bildein", "bildref", "mark", "mnuRescan", "mnuAppend", "mnuInsert"};
+
+constexpr const char* kViewModeButtons[] = {"einzeln", "kombination", "album"};
+
+constexpr int kConverterTimeoutMs = 120000;
+
+QString hexCode(int code) { return QString::number(static_cast<unsigned>(code), 16).toUpper(); }
+
+// The name of the converted copy: the fax file's name up to and including
+// the dot of its first ".awd", followed by "tif".
+QString convertedName(const QString& awdFile) {
+    const qsizetype dot = awdFile.indexOf(QStringLiteral(".awd"), 0, Qt::CaseInsensitive);
+    return awdFile.left(dot + 1) + QStringLiteral("tif");
+}
+
+}  // namespace
+
+QString awdConverterCommand() {
+    QString command = qEnvironmentVariable("PALVENOR_AWD_CONVERTER");
+    if (command.isEmpty()) command = QStringLiteral("AWDVSTUB.EXE");
+    if (QFileInfo(command).isAbsolute()) return QFileInfo(command).isExecutable() ? command : QString();
+    return QStandardPaths::findExecutable(command);
+}
+
+void DocumentLoader::setUpWindow() {
+    ControlSet& c = w_.controls();
+    c.setAllEnabled(kDocumentCommands, false);
+    c.setAllEnabled(kNavigationCommands, false);
+    imaging::ImgScan* scanner = w_.frame().scanner();
+    const bool scannerAvailable = scanner && scanner->ScannerAvailable();
+    c.setEnabled(QStringLiteral("mnuQuelle"), scannerAvailable);
+    c.setEnabled(QStringLiteral("mnuErfassen"), scannerAvailable);
+}
+
+void DocumentLoader::Bild_vorhanden() {
+    ControlSet& c = w_.controls();
+    c.setAllEnabled(kShownDocumentCommands, true);
+    if (!isGiven(w_.oleImgEdit1().Image())) return;
+    if (w_.oleImgEdit1().PageCount() >= 2) {
+        c.setAllEnabled(kNavigationCommands, true);
+        c.setAllEnabled(kViewModeButtons, true);
+        bool anyMarked = false;
+        for (const char* name : kViewModeButtons) anyMarked |= c.isChecked(QString::fromUtf8(name));
+        if (!anyMarked) c.setChecked(QStringLiteral("einzeln"), true);
+    } else {
+        c.setAllEnabled(kNavigationCommands, false);
+        c.setChecked(QStringLiteral("einzeln"), true);
+        c.setAllEnabled(kViewModeButtons, false);
+    }
+}
+
+void DocumentLoader::oeffnen() {
+    const QString request = w_.entry().Anforderung;
+    const QString path = isGiven(request) ? OpenRequest::parse(request).path : QString();
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    if (!isGiven(request) || edit.Image() != path) {
+        imaging::oleImgAdmin& admin = w_.oleImgAdmin1();
+        admin.DialogFlags = 0;
+        admin.Filter.clear();
+        if (!isGiven(request) && !askToSave(w_)) return;
+        if (!chooseFile(request, path)) return;
+        if (admin.StatusCode() != 0) {
+            showFailure(admin.StatusCode(), admin.lastError().description);
+            return;
+        }
+        const QString previousImage = edit.Image();
+        const int previousPage = edit.Page();
+        takeFile();
+        if (edit.StatusCode() != 0) {
+            showFailure(edit.StatusCode(), edit.lastError().description);
+            edit.setImage(previousImage);
+            edit.setPage(previousPage);
+            w_.oleImgThumbnail1().setImage(previousImage);
+            return;
+        }
+    }
+    showRequestedPage(request);
+}
+
+// Names the file to open in the administration control: the request's file
+// when it exists, else the one the user picks. False when nothing is to be
+// opened (dialog cancelled, fax conversion failed).
+bool DocumentLoader::chooseFile(const QString& request, const QString& path) {
+    imaging::oleImgAdmin& admin = w_.oleImgAdmin1();
+    if (isGiven(request) && QFileInfo(path).isFile()) {
+        admin.setImage(path);
+    } else {
+        if (isGiven(request) && !request.startsWith(QStringLiteral("NEU:")))
+            w_.prompter().inform(QStringLiteral("Die Datei ") + path +
+                                     QStringLiteral(" wurde nicht gefunden."),
+                                 kAppTitle);
+        if (admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(),
+                                 folderOf(path)) == imaging::ErrorDialogCancelled)
+            return false;
+    }
+    const QString chosen = admin.Image();
+    if (chosen.right(4).toUpper() == QStringLiteral(".AWD")) {
+        const std::optional<QString> tiff = convertedFaxFile(chosen);
+        if (!tiff) return false;
+        admin.setImage(*tiff);
+    }
+    return true;
+}
+
+// The TIFF copy of a fax file, converted by the outside converter unless a
+// TIFF file of that name is there already.
+std::optional<QString> DocumentLoader::convertedFaxFile(const QString& awdFile) {
+    const QString tiff = convertedName(awdFile);
+    if (QFileInfo::exists(tiff)) return tiff;
+    const QString converter = awdConverterCommand();
+    if (converter.isEmpty()) {
+        w_.prompter().critical(
+            QStringLiteral("Das Umwandlungsprogramm AWDVSTUB.EXE für Faxdateien wurde nicht "
+                           "gefunden.\nDie Datei ") +
+                awdFile + QStringLiteral(" kann nicht geöffnet werden."),
+            kAppTitle);
+        return std::nullopt;
+    }
+    QProcess process;
+    process.start(converter, {QStringLiteral("/c"), awdFile, tiff});
+    const bool finished = process.waitForStarted() && process.waitForFinished(kConverterTimeoutMs);
+    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
+        !QFileInfo(tiff).isFile()) {
+        if (process.state() != QProcess::NotRunning) process.kill();
+        w_.prompter().critical(QStringLiteral("Die Faxdatei ") + awdFile +
+                                   QStringLiteral(" konnte nicht umgewandelt werden."),
+                               kAppTitle);
+        return std::nullopt;
+    }
+    return tiff;
+}
+
+// The chosen file becomes the window's document.
+void DocumentLoader::takeFile() {
+    const QString file = w_.oleImgAdmin1().Image();
+    DokumentEintrag& entry = w_.entry();
+    entry.Pfad = file;
+    w_.oleImgEdit1().setImage(file);
+    if (QAction* current = qobject_cast<QAction*>(w_.controls().find(QStringLiteral("mnuAktuell"))))
+        current->setText(file);
+    entry.Name = fileNameOf(file);
+    w_.setWindowTitle(QStringLiteral("Palvenor - ") + entry.Name);
+    w_.frame().setTabCaption(w_.Tag(), entry.Name.section(QLatin1Char('.'), 0, 0));
+    w_.oleImgThumbnail1().setImage(file);
+}
+
+void DocumentLoader::showRequestedPage(const QString& request) {
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    PageModel& pages = w_.pages();
+    pages.resetPagination();
+    const std::optional<QString> requestedPage = OpenRequest::parse(request).page;
+    QString page = QStringLiteral("1");
+    w_.entry().Anforderung.clear();
+    if (requestedPage) {
+        const double value = numericValue(*requestedPage);
+        if (value >= 1 && value <= edit.PageCount()) page = *requestedPage;
+        w_.showDoublePages(true);
+        QCoreApplication::processEvents();
+        edit.FitTo(imaging::oleImgEdit::FitToHeight);
+    }
+    edit.setPage(int16Value(page));
+    edit.Display();
+    if (edit.StatusCode() != 0) showFailure(edit.StatusCode(), edit.lastError().description);
+    w_.refreshPageFields(edit.Page());
+    pages.Seitenzahl = toInt16(edit.PageCount());
+    w_.oleImgThumbnail1().setThumbSelected(1, true);
+    edit.setDisplayScaleAlgorithm(w_.controls().isChecked(QStringLiteral("mnuScaleToGray"))
+                                      ? imaging::oleImgEdit::ScaleGray
+                                      : imaging::oleImgEdit::ScaleCrisp);
+    edit.Refresh();
+    Bild_vorhanden();
+    QCoreApplication::processEvents();
+    w_.controls().setChecked(QStringLiteral("mark"), true);
+    edit.FitTo(imaging::oleImgEdit::BestFit);
+}
+
+void DocumentLoader::showFailure(int code, const QString& description) {
+    w_.prompter().critical(description + QStringLiteral(" Fehlercode = ") + hexCode(code), kAppTitle);
+}
+
+}  // namespace palvenor

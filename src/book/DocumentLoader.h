@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace palvenor {
+
+class frmSample;
+
+// Loading a book into a document window and enabling its commands.
+class DocumentLoader {
+public:
+    explicit DocumentLoader(frmSample& window) : w_(window) {}
+
+    // Loads the file named by the window's request (or chosen in the open
+    // dialog) and shows its first or requested page.
+    void oeffnen();
+    // Enables the document commands once an image is shown.
+    void Bild_vorhanden();
+    // Disables the document commands of a window that shows nothing yet.
+    void setUpWindow();
+
+private:
+    bool chooseFile(const QString& request, const QString& path);
+    std::optional<QString> convertedFaxFile(const QString& awdFile);
+    void takeFile();
+    void showRequestedPage(const QString& request);
+    void showFailure(int code, const QString& description);
+
+    frmSample& w_;
+};
+
+// The command that converts an AWD fax file into a TIFF file.
+QString awdConverterCommand();
+
+}  // namespace palvenor

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace palvenor {
+
+class frmSample;
+namespace imaging {
+class ImgScan;
+}
+
+// What a document window asks of the frame that holds it.
+class FrameLink {
+public:
+    virtual ~FrameLink() = default;
+
+    // Caption of the tab that belongs to the document with the given index.
+    virtual void setTabCaption(int index, const QString& caption) = 0;
+    // The frame's Open command, run for the pending request of the frame.
+    virtual void openPendingRequest(const QString& request) = 0;
+    // A document window was painted: the moment to take over a request
+    // handed in by a second program start.
+    virtual void documentPainted(frmSample& window) = 0;
+    // Unloads the frame and so ends the program.
+    virtual void exitProgram() = 0;
+    // The scanner the document windows use; nullptr when there is none.
+    virtual imaging::ImgScan* scanner() = 0;
+};
+
+}  // namespace palvenor

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "ControlSet.h"
+#include "DocumentTable.h"
+#include "PageModel.h"
+#include "oleImgAdmin.h"
+#include "oleImgEdit.h"
+#include "oleImgThumbnail.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QLineEdit;
+class QRadioButton;
+class QSplitter;
+
+namespace palvenor {
+
+class FrameLink;
+class Prompter;
+
+// The document window of one book: page view, thumbnail strip, the page
+// fields and the window's menus. It hosts the book's state and wires its
+// controls to the commands; the commands themselves live in their own classes.
+class frmSample : public QMainWindow {
+    Q_OBJECT
+public:
+    frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& frame,
+              QWidget* parent = nullptr);
+    ~frmSample() override;
+
+    // The window's index in the document table (its tag).
+    int Tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    DokumentEintrag& entry() { return documents_.Dokumente(tag_); }
+
+    // Loads the file of the window's request, or asks for one.
+    void oeffnen();
+    // Enables the document commands once an image is shown.
+    void Bild_vorhanden();
+
+    // The save command behind the answer Yes of the save prompt. Returns 0,
+    // or ErrorDialogCancelled when the user cancelled the save dialog. Until
+    // a document can be saved, nothing is lost silently: the command stops.
+    std::function<int()> saveCommand;
+    int runSaveCommand() { return saveCommand ? saveCommand() : imaging::ErrorDialogCancelled; }
+
+    // Page fields: writes both for image page p and shows them.
+    void refreshPageFields(int p);
+    void showDoublePages(bool doublePages);
+
+    imaging::oleImgEdit& oleImgEdit1() { return *edit_; }
+    imaging::oleImgAdmin& oleImgAdmin1() { return admin_; }
+    imaging::oleImgThumbnail& oleImgThumbnail1() { return *thumbnail_; }
+    PageModel& pages() { return pages_; }
+    ControlSet& controls() { return controls_; }
+    Prompter& prompter() { return prompter_; }
+    FrameLink& frame() { return frame_; }
+    DocumentTable& documents() { return documents_; }
+
+signals:
+    // The window is going away; it still holds its tag.
+    void closing(frmSample* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildPageBar();
+    void setUpWindow();
+    void syncPageFields();
+
+    DocumentTable& documents_;
+    Prompter& prompter_;
+    FrameLink& frame_;
+    int tag_ = 0;
+
+    PageModel pages_;
+    ControlSet controls_;
+    imaging::oleImgAdmin admin_;
+    imaging::oleImgEdit* edit_ = nullptr;
+    imaging::oleImgThumbnail* thumbnail_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QLineEdit* seite_ = nullptr;
+    QLineEdit* buchseite_ = nullptr;
+    QAction* seiteAction_ = nullptr;  // the fields' places in the page bar
+    QAction* buchseiteAction_ = nullptr;
+    bool paintNoticePending_ = false;
+};
+
+}  // namespace palvenor

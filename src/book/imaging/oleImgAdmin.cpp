@@ -1,0 +1,64 @@
+#include "oleImgAdmin.h"
+
+#include "ImageFile.h"
+#include "PageAdmin.h"
+
+namespace palvenor::imaging {
+
+QString bookFileFilter() {
+    return QStringLiteral("Bilddateien (*.tif *.tiff *.TIF *.bmp *.BMP *.awd *.AWD);;"
+                          "TIFF-Dateien (*.tif *.tiff *.TIF);;Bitmaps (*.bmp *.BMP);;"
+                          "Faxdateien (*.awd *.AWD);;Alle Dateien (*)");
+}
+
+void oleImgAdmin::setImage(const QString& path) {
+    image_ = path;
+    ImagingError error;
+    if (path.endsWith(QStringLiteral(".awd"), Qt::CaseInsensitive)) {
+        status_ = {};  // a fax file is read through its converted copy
+        return;
+    }
+    ImageFile::open(path, &error);
+    status_ = error;
+}
+
+int oleImgAdmin::ShowFileDialog(int mode, Prompter& prompter, const QString& folder) {
+    const QString filter = Filter.isEmpty() ? bookFileFilter() : Filter;
+    std::optional<QString> chosen;
+    if (mode == OpenDialog) {
+        chosen = prompter.openFileName(QStringLiteral("Öffnen"), folder, filter);
+    } else {
+        int index = 0;
+        chosen = prompter.saveFileName(QStringLiteral("Speichern unter"), folder, filter, &index);
+        FilterIndex = index;
+    }
+    if (!chosen) return ErrorDialogCancelled;
+    if (mode == OpenDialog)
+        setImage(*chosen);
+    else
+        image_ = *chosen;
+    return 0;
+}
+
+ImagingError oleImgAdmin::remember(ImagingError result) {
+    status_ = result;
+    return result;
+}
+
+ImagingError oleImgAdmin::Append(const QString& source, int sourcePage, int count) {
+    return remember(appendPages(image_, source, sourcePage, count));
+}
+
+ImagingError oleImgAdmin::Insert(const QString& source, int sourcePage, int count, int position) {
+    return remember(insertPages(image_, position, source, sourcePage, count));
+}
+
+ImagingError oleImgAdmin::Replace(const QString& source, int sourcePage, int count, int position) {
+    return remember(replacePages(image_, position, source, sourcePage, count));
+}
+
+ImagingError oleImgAdmin::DeletePages(int start, int count) {
+    return remember(deletePages(image_, start, count));
+}
+
+}  // namespace palvenor::imaging

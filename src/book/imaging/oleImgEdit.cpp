@@ -1,0 +1,204 @@
+#include "oleImgEdit.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace palvenor::imaging {
+
+namespace {
+
+QImage blankPicture(int width, int height, int pageType) {
+    switch (pageType) {
+    case PageTypeBlackWhite: {
+        QImage image(width, height, QImage::Format_Mono);
+        image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        image.fill(0);
+        return image;
+    }
+    case PageTypeGray4:
+    case PageTypeGray8: {
+        QImage image(width, height, QImage::Format_Grayscale8);
+        image.fill(Qt::white);
+        return image;
+    }
+    case PageTypePalette4:
+    case PageTypePalette8: {
+        QImage image(width, height, QImage::Format_Indexed8);
+        const int colours = pageType == PageTypePalette4 ? 16 : 256;
+        QList<QRgb> table;
+        for (int i = 0; i < colours; ++i) {
+            const int v = 255 - i * 255 / (colours - 1);
+            table << qRgb(v, v, v);
+        }
+        image.setColorTable(table);
+        image.fill(0);
+        return image;
+    }
+    default: {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    }
+    }
+}
+
+}  // namespace
+
+oleImgEdit::oleImgEdit(QWidget* parent) : QAbstractScrollArea(parent) {
+    setObjectName(QStringLiteral("oleImgEdit1"));
+    viewport()->setBackgroundRole(QPalette::Dark);
+    viewport()->setAutoFillBackground(true);
+    horizontalScrollBar()->setSingleStep(24);
+    verticalScrollBar()->setSingleStep(24);
+}
+
+oleImgEdit::~oleImgEdit() = default;
+
+void oleImgEdit::setImage(const QString& path) {
+    image_ = path;
+    file_.reset();
+    status_ = {};
+    if (path.isEmpty()) return;
+    file_ = ImageFile::open(path, &status_);
+}
+
+void oleImgEdit::setPage(int page) { page_ = page; }
+
+int oleImgEdit::PageCount() const {
+    if (file_) return file_->pageCount();
+    return picture_.isNull() ? 0 : 1;
+}
+
+int oleImgEdit::FileType() const {
+    return file_ ? file_->fileType() : (picture_.isNull() ? FileTypeUnknown : FileTypeTiff);
+}
+
+void oleImgEdit::Display() {
+    if (!file_) {
+        if (status_.ok() && !image_.isEmpty()) file_ = ImageFile::open(image_, &status_);
+        if (!file_) return;
+    }
+    if (page_ < 1 || page_ > file_->pageCount()) {
+        status_ = {StatusBadPageNumber,
+                   QStringLiteral("Die Seite %1 gibt es in dieser Datei nicht.").arg(page_)};
+        return;
+    }
+    QImage picture = file_->readPage(page_, &status_);
+    if (picture.isNull()) return;
+    picture_ = std::move(picture);
+    info_ = file_->pageInfo(page_);
+    modified_ = false;
+    fullPixmap_ = QPixmap::fromImage(picture_);
+    rebuildScaledPicture();
+    emit pageShown(page_);
+}
+
+void oleImgEdit::Refresh() {
+    rebuildScaledPicture();
+    viewport()->update();
+}
+
+void oleImgEdit::ClearDisplay() {
+    picture_ = QImage();
+    fullPixmap_ = QPixmap();
+    scaledPixmap_ = QPixmap();
+    info_ = {};
+    updateScrollBars();
+    viewport()->update();
+}
+
+void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, double yResolution,
+                                   int pageType) {
+    picture_ = blankPicture(width, height, pageType);
+    picture_.setDotsPerMeterX(qRound(xResolution / 0.0254));
+    picture_.setDotsPerMeterY(qRound(yResolution / 0.0254));
+    info_ = {width, height, xResolution, yResolution, pageType, 1, QStringLiteral("unkomprimiert")};
+    file_.reset();
+    page_ = 1;
+    status_ = {};
+    fullPixmap_ = QPixmap::fromImage(picture_);
+    rebuildScaledPicture();
+}
+
+void oleImgEdit::setZoom(float percent) {
+    zoom_ = percent;
+    rebuildScaledPicture();
+}
+
+void oleImgEdit::FitTo(int fitType) {
+    if (picture_.isNull()) return;
+    const QSize area = viewport()->size();
+    const double byWidth = 100.0 * area.width() / picture_.width();
+    const double byHeight = 100.0 * area.height() / picture_.height();
+    switch (fitType) {
+    case FitToWidth: setZoom(static_cast<float>(byWidth)); break;
+    case FitToHeight: setZoom(static_cast<float>(byHeight)); break;
+    case ActualSize: setZoom(100.0f); break;
+    default: setZoom(static_cast<float>(std::min(byWidth, byHeight))); break;
+    }
+}
+
+void oleImgEdit::setDisplayScaleAlgorithm(int algorithm) { scaleAlgorithm_ = algorithm; }
+
+QSize oleImgEdit::scaledSize() const {
+    if (picture_.isNull()) return {};
+    return {std::max(1, qRound(picture_.width() * zoom_ / 100.0)),
+            std::max(1, qRound(picture_.height() * zoom_ / 100.0))};
+}
+
+// Zoomed out, the page is scaled once per zoom so painting and scrolling only
+// copy pixels; zoomed in, painting scales the visible part of the full page.
+void oleImgEdit::rebuildScaledPicture() {
+    scaledPixmap_ = QPixmap();
+    if (!picture_.isNull() && zoom_ < 100.0f) {
+        const Qt::TransformationMode mode =
+            scaleAlgorithm_ == ScaleGray ? Qt::SmoothTransformation : Qt::FastTransformation;
+        const QImage source = scaleAlgorithm_ == ScaleGray && picture_.depth() == 1
+                                  ? picture_.convertToFormat(QImage::Format_Grayscale8)
+                                  : picture_;
+        scaledPixmap_ = QPixmap::fromImage(source.scaled(scaledSize(), Qt::IgnoreAspectRatio, mode));
+    }
+    updateScrollBars();
+    viewport()->update();
+}
+
+void oleImgEdit::updateScrollBars() {
+    const QSize content = scaledSize();
+    const QSize area = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, content.width() - area.width()));
+    verticalScrollBar()->setRange(0, std::max(0, content.height() - area.height()));
+    horizontalScrollBar()->setPageStep(area.width());
+    verticalScrollBar()->setPageStep(area.height());
+}
+
+void oleImgEdit::paintEvent(QPaintEvent* event) {
+    if (picture_.isNull()) return;
+    QPainter painter(viewport());
+    const QSize content = scaledSize();
+    const QSize area = viewport()->size();
+    // Centre a page smaller than the view; otherwise follow the scroll bars.
+    const QPoint origin(content.width() < area.width() ? (area.width() - content.width()) / 2
+                                                        : -horizontalScrollBar()->value(),
+                        content.height() < area.height() ? (area.height() - content.height()) / 2
+                                                          : -verticalScrollBar()->value());
+    const QRect target = QRect(origin, content).intersected(event->rect());
+    if (target.isEmpty()) return;
+    if (!scaledPixmap_.isNull()) {
+        painter.drawPixmap(target, scaledPixmap_, target.translated(-origin));
+        return;
+    }
+    const double scale = zoom_ / 100.0;
+    const QRectF source((target.left() - origin.x()) / scale, (target.top() - origin.y()) / scale,
+                        target.width() / scale, target.height() / scale);
+    painter.drawPixmap(QRectF(target), fullPixmap_, source);
+}
+
+void oleImgEdit::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+}  // namespace palvenor::imaging
