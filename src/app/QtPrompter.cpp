@@ -71,4 +71,6 @@ std::optional<QString> QtPrompter::saveFileName(const QString& title, const QStr
     return file;
 }
 
+int QtPrompter::execDialog(QDialog& dialog) { return dialog.exec(); }
+
 }  // namespace palvenor

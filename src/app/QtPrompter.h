@@ -18,6 +18,7 @@ public:
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                         const QString& filter, int* filterIndex) override;
+    int execDialog(QDialog& dialog) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -4,6 +4,7 @@
 #include "OpenRequest.h"
 #include "Prompter.h"
 #include "RequestTakeover.h"
+#include "frmGotoDlg.h"
 #include "frmSample.h"
 
 #include <QApplication>
@@ -150,6 +151,12 @@ void frmMDI::documentPainted(frmSample& window) {
                             if (topmost) bringToFront();
                         }};
     takeOverRequest(window, ini_, hooks);
+}
+
+FrameLink::GoToAnswer frmMDI::runGoToDialog() {
+    frmGotoDlg dialog(documents_, this);
+    prompter_.execDialog(dialog);
+    return {dialog.Text1(), dialog.txtPageNo()};
 }
 
 void frmMDI::exitProgram() {

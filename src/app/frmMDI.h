@@ -38,6 +38,7 @@ public:
     void openPendingRequest(const QString& request) override;
     void documentPainted(frmSample& window) override;
     void exitProgram() override;
+    GoToAnswer runGoToDialog() override;
     imaging::ImgScan* scanner() override { return nullptr; }
 
     // A second program start asked this one to come to the front.

@@ -23,6 +23,12 @@ public:
     virtual void documentPainted(frmSample& window) = 0;
     // Unloads the frame and so ends the program.
     virtual void exitProgram() = 0;
+    // The go-to dialog for the active document; its two boxes afterwards.
+    struct GoToAnswer {
+        QString Text1;      // book page (double mode)
+        QString txtPageNo;  // image page (single mode)
+    };
+    virtual GoToAnswer runGoToDialog() = 0;
     // The scanner the document windows use; nullptr when there is none.
     virtual imaging::ImgScan* scanner() = 0;
 };

@@ -32,8 +32,8 @@ int PageModel::imagePageOfDouble(double shown) const {
     return int16Value(Blatt(text(shown - versatz_ - korrektur_)));
 }
 
-void PageModel::refreshFields(int p) {
-    seite_ = text(static_cast<double>(p) + versatz_);
+void PageModel::refreshFields(double p) {
+    seite_ = text(p + versatz_);
     const double shown = numericValue(seite_);
     buchseiteField_ = text(numericValue(buchseite(text(shown - versatz_))) + versatz_ + korrektur_);
 }

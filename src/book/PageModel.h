@@ -29,7 +29,7 @@ public:
     int imagePageOfDouble(double shown) const;
 
     // Writes both page fields for image page p, whichever is visible.
-    void refreshFields(int p);
+    void refreshFields(double p);
     // Sets the pagination so that the current image p shows book page n.
     void OffsetSetzen(const QString& n, int p);
     // State after a document has been loaded: no offset, no correction.

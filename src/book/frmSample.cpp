@@ -2,6 +2,7 @@
 
 #include "DocumentLoader.h"
 #include "FrameLink.h"
+#include "Navigation.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -42,6 +43,10 @@ frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& fr
 
 frmSample::~frmSample() { emit closing(this); }
 
+Navigation frmSample::navigation() { return Navigation(*this); }
+
+void frmSample::GehZuSeite(const QString& p) { navigation().GehZuSeite(p); }
+
 void frmSample::oeffnen() { DocumentLoader(*this).oeffnen(); }
 
 void frmSample::Bild_vorhanden() { DocumentLoader(*this).Bild_vorhanden(); }
@@ -62,6 +67,42 @@ void frmSample::buildMenus() {
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, [this] { frame_.exitProgram(); });
     for (QAction* action : {open, current, exit}) controls_.add(action);
+    buildPageMenu();
+}
+
+QAction* frmSample::addCommand(QMenu* menu, const char* name, const QString& caption,
+                               std::function<void()> run, const QList<QKeySequence>& keys) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromUtf8(name));
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(action);  // the keys work wherever the focus is inside this window
+    connect(action, &QAction::triggered, this, std::move(run));
+    controls_.add(action);
+    return action;
+}
+
+void frmSample::buildPageMenu() {
+    QMenu* page = menuBar()->addMenu(QStringLiteral("&Seite"));
+    page->setObjectName(QStringLiteral("mnuPage"));
+    controls_.add(page->menuAction());
+    page->menuAction()->setObjectName(QStringLiteral("mnuPage"));
+    addCommand(page, "mnuFirst", QStringLiteral("&Erste Seite"), [this] { navigation().firstPage(); },
+               {Qt::Key_PageUp, Qt::Key_Home});
+    addCommand(page, "mnuPrevious", QStringLiteral("&Vorige Seite"),
+               [this] { navigation().previousPage(); }, {Qt::Key_Up});
+    addCommand(page, "mnuNext", QStringLiteral("&Nächste Seite"), [this] { navigation().nextPage(); },
+               {Qt::Key_Down});
+    addCommand(page, "mnuLast", QStringLiteral("&Letzte Seite"), [this] { navigation().lastPage(); },
+               {Qt::Key_PageDown, Qt::Key_End});
+    addCommand(page, "mnuBack", QStringLiteral("&Zurück"), [this] { navigation().back(); }, {});
+    addCommand(page, "mnuGoTo", QStringLiteral("&Gehe zu..."), [this] { navigation().goTo(); },
+               {QKeySequence(Qt::CTRL | Qt::Key_G)});
+    page->addSeparator();
+    addCommand(page, "mnuOffset", QStringLiteral("Beginn Paginierung ..."),
+               [this] { navigation().pagination(); }, {});
+    addCommand(page, "mnuInfo", QStringLiteral("Seiten&information..."),
+               [this] { navigation().pageInfo(); }, {});
 }
 
 void frmSample::buildPageBar() {
@@ -80,7 +121,8 @@ void frmSample::buildPageBar() {
     doppel->setObjectName(QStringLiteral("Doppel"));
     modes->addWidget(einzel);
     modes->addWidget(doppel);
-    connect(doppel, &QRadioButton::toggled, this, [this](bool on) { showDoublePages(on); });
+    connect(einzel, &QRadioButton::clicked, this, [this] { navigation().singlePages(); });
+    connect(doppel, &QRadioButton::clicked, this, [this] { navigation().doublePages(); });
     bar->addWidget(frame1);
 
     auto makeButton = [&](const char* name, const QString& text, const QString& tip) {
@@ -92,7 +134,8 @@ void frmSample::buildPageBar() {
         controls_.add(button);
         return button;
     };
-    makeButton("rueck", QStringLiteral("◀"), QStringLiteral("Vorige Seite"));
+    connect(makeButton("rueck", QStringLiteral("◀"), QStringLiteral("Vorige Seite")),
+            &QToolButton::clicked, this, [this] { navigation().previousPage(); });
     seite_ = new QLineEdit;
     seite_->setObjectName(QStringLiteral("seite"));
     buchseite_ = new QLineEdit;
@@ -107,7 +150,24 @@ void frmSample::buildPageBar() {
     seiteAction_ = bar->addWidget(seite_);
     buchseiteAction_ = bar->addWidget(buchseite_);
     buchseiteAction_->setVisible(false);
-    makeButton("vor", QStringLiteral("▶"), QStringLiteral("Nächste Seite"));
+    connect(makeButton("vor", QStringLiteral("▶"), QStringLiteral("Nächste Seite")),
+            &QToolButton::clicked, this, [this] { navigation().nextPage(); });
+    connect(seite_, &QLineEdit::returnPressed, this, [this] {
+        navigation().enterInSeite(seite_->text());
+        seite_->selectAll();
+    });
+    connect(buchseite_, &QLineEdit::returnPressed, this, [this] {
+        navigation().enterInBuchseite(buchseite_->text());
+        buchseite_->selectAll();
+    });
+    seite_->installEventFilter(this);
+    buchseite_->installEventFilter(this);
+    mag_ = new QLineEdit;
+    mag_->setObjectName(QStringLiteral("mag"));
+    mag_->setMaximumWidth(70);
+    mag_->setAlignment(Qt::AlignRight);
+    mag_->setToolTip(QStringLiteral("Vergrößerung"));
+    bar->addWidget(mag_);
     bar->addSeparator();
 
     QToolButton* mark = makeButton("mark", QStringLiteral("Markieren"),
@@ -130,9 +190,13 @@ void frmSample::buildPageBar() {
     }
 }
 
-void frmSample::refreshPageFields(int p) {
+void frmSample::refreshPageFields(double p) {
     pages_.refreshFields(p);
     syncPageFields();
+}
+
+void frmSample::showZoomField() {
+    mag_->setText(QString::number(qRound(oleImgEdit1().Zoom())) + QLatin1Char('%'));
 }
 
 void frmSample::syncPageFields() {
@@ -153,7 +217,11 @@ void frmSample::showDoublePages(bool doublePages) {
 // Every paint of the page view is the moment to look for a request handed
 // in by a second program start; the look happens right after the paint.
 bool frmSample::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint && !paintNoticePending_) {
+    if (event->type() == QEvent::FocusIn && (watched == seite_ || watched == buchseite_)) {
+        auto* field = static_cast<QLineEdit*>(watched);
+        QTimer::singleShot(0, field, &QLineEdit::selectAll);
+    }
+    if (event->type() == QEvent::Paint && watched == edit_->viewport() && !paintNoticePending_) {
         paintNoticePending_ = true;
         QTimer::singleShot(0, this, [this] {
             paintNoticePending_ = false;

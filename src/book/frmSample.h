@@ -12,12 +12,14 @@
 #include <functional>
 
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSplitter;
 
 namespace palvenor {
 
 class FrameLink;
+class Navigation;
 class Prompter;
 
 // The document window of one book: page view, thumbnail strip, the page
@@ -39,6 +41,9 @@ public:
     void oeffnen();
     // Enables the document commands once an image is shown.
     void Bild_vorhanden();
+    // Shows image page p after a change.
+    void GehZuSeite(const QString& p);
+    Navigation navigation();
 
     // The save command behind the answer Yes of the save prompt. Returns 0,
     // or ErrorDialogCancelled when the user cancelled the save dialog. Until
@@ -47,7 +52,9 @@ public:
     int runSaveCommand() { return saveCommand ? saveCommand() : imaging::ErrorDialogCancelled; }
 
     // Page fields: writes both for image page p and shows them.
-    void refreshPageFields(int p);
+    void refreshPageFields(double p);
+    // The zoom field `mag`: the page view's zoom, rounded, with "%".
+    void showZoomField();
     void showDoublePages(bool doublePages);
 
     imaging::oleImgEdit& oleImgEdit1() { return *edit_; }
@@ -69,6 +76,9 @@ protected:
 private:
     void buildMenus();
     void buildPageBar();
+    void buildPageMenu();
+    QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
+                        std::function<void()> run, const QList<QKeySequence>& keys);
     void setUpWindow();
     void syncPageFields();
 
@@ -85,6 +95,7 @@ private:
     QSplitter* splitter_ = nullptr;
     QLineEdit* seite_ = nullptr;
     QLineEdit* buchseite_ = nullptr;
+    QLineEdit* mag_ = nullptr;
     QAction* seiteAction_ = nullptr;  // the fields' places in the page bar
     QAction* buchseiteAction_ = nullptr;
     bool paintNoticePending_ = false;

@@ -1,42 +1,17 @@
-#include "IniFile.h"
-#include "SampleBooks.h"
-#include "ScriptedPrompter.h"
-#include "frmMDI.h"
-#include "frmSample.h"
+#include "FrameScene.h"
 
 #include <QFile>
-#include <QLineEdit>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace palvenor;
-using palvenor::test::makeBook;
-using palvenor::test::ScriptedPrompter;
 using palvenor::test::writeFile;
 
 namespace {
 
-// A frame on a test-local INI file, with scripted answers.
-struct Scene {
-    QTemporaryDir dir;
-    ScriptedPrompter prompter;
-    IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
-    frmMDI frame{prompter, ini};
+using Scene = palvenor::test::FrameScene;
 
-    frmSample* open(const QString& request) {
-        frame.Kommandozeile = request;
-        frame.mnuOpen_Click();
-        return frame.documents().Fenster(frame.documents().count());
-    }
-    QString book(int pages, const QString& name = QStringLiteral("buch.tif")) {
-        return makeBook(dir.path(), name, pages);
-    }
-};
-
-QString field(frmSample& window, const char* name) {
-    return window.findChild<QLineEdit*>(QString::fromUtf8(name))->text();
-}
+QString field(frmSample& window, const char* name) { return Scene::field(window, name); }
 
 }  // namespace
 

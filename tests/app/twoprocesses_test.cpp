@@ -31,6 +31,7 @@ struct TwoStarts {
         first.waitForFinished();
     }
     bool firstIsListening() {
+        if (!first.waitForStarted()) return false;
         RunningInstance probe(RunningInstance::defaultName(iniPath));
         QDeadlineTimer deadline(20000);
         while (!deadline.hasExpired()) {

@@ -1,5 +1,7 @@
 #include "ScriptedPrompter.h"
 
+#include <QDialog>
+
 namespace palvenor::test {
 
 Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& title,
@@ -39,6 +41,14 @@ std::optional<QString> ScriptedPrompter::saveFileName(const QString& title, cons
     files_.pop_front();
     if (filterIndex) *filterIndex = file.filterIndex;
     return file.path;
+}
+
+int ScriptedPrompter::execDialog(QDialog& dialog) {
+    shown_.push_back({"dialog", QString(), dialog.windowTitle()});
+    if (dialogs_.empty()) return QDialog::Rejected;
+    auto play = std::move(dialogs_.front());
+    dialogs_.pop_front();
+    return play(dialog);
 }
 
 QStringList ScriptedPrompter::texts() const {

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace palvenor::test {
@@ -28,6 +29,9 @@ public:
         files_.push_back({std::move(path), filterIndex});
     }
 
+    // Plays the user's part on the next modal dialog; returns its result code.
+    void onDialog(std::function<int(QDialog&)> play) { dialogs_.push_back(std::move(play)); }
+
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& defaultValue) override;
@@ -35,6 +39,8 @@ public:
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                         const QString& filter, int* filterIndex) override;
+
+    int execDialog(QDialog& dialog) override;
 
     const std::vector<Shown>& shown() const { return shown_; }
     QStringList texts() const;
@@ -49,6 +55,7 @@ private:
     std::deque<Answer> answers_;
     std::deque<std::optional<QString>> inputs_;
     std::deque<FileAnswer> files_;
+    std::deque<std::function<int(QDialog&)>> dialogs_;
 };
 
 }  // namespace palvenor::test

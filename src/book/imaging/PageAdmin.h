@@ -26,13 +26,34 @@ struct PageSource {
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages);
 
 // Page sequence changes on a file on disk, all through writeBook.
-// Source pages are sourcePage..sourcePage+count-1 of source; a count of -1
-// means every page from sourcePage to the end.
+// Source pages are sourcePage..sourcePage+count-1 of source (a TIFF or a BMP);
+// a count of -1 means every page from sourcePage to the end. Positions are
+// 1-based; a position or page range outside the book gives
+// StatusBadPageNumber and leaves the file as it was.
+//
+// appendPages: the source pages go after the last page; a target that does
+//   not exist yet becomes a new book of just those pages.
+// insertPages: the source pages go before page `position`; position
+//   pageCount + 1 appends.
+// replacePages: pages position..position+n-1 (n = number of source pages) are
+//   overwritten by the source pages; where the book has fewer pages left than
+//   the source brings, it grows by the rest, so replacing at the last page
+//   with three pages gives a book two pages longer.
+// deletePages: removes pages start..start+count-1; removing every page is
+//   refused, a book needs one page at least.
 ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count);
 ImagingError insertPages(const QString& target, int position, const QString& source, int sourcePage,
                          int count);
 ImagingError replacePages(const QString& target, int position, const QString& source, int sourcePage,
                           int count);
 ImagingError deletePages(const QString& target, int start, int count);
+
+// For tests only: proving that a failed write leaves the book alone.
+namespace fault_injection {
+// Makes the next writeBook stop with StatusWriteFailed once `pages` pages are
+// in the temporary file, as if the disk had filled up. The fault fires once;
+// a negative number disarms it.
+void failAfterPages(int pages);
+}  // namespace fault_injection
 
 }  // namespace palvenor::imaging

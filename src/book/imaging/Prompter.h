@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDialog;
+
 #include <optional>
 
 namespace palvenor {
@@ -25,6 +27,10 @@ public:
                                                 const QString& filter) = 0;
     virtual std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                                 const QString& filter, int* filterIndex) = 0;
+
+    // Shows a modal dialog and returns its result code (QDialog::Accepted
+    // or Rejected); a test plays the user's part on the dialog instead.
+    virtual int execDialog(QDialog& dialog) = 0;
 
     // Shorthands for the common boxes.
     void inform(const QString& text, const QString& title) {

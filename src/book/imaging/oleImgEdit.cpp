@@ -123,6 +123,26 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
     rebuildScaledPicture();
 }
 
+void oleImgEdit::PageProperties(Prompter& prompter) const {
+    static const char* const kPageTypes[] = {"unbekannt", "Schwarz-Weiß", "Grau 4", "Grau 8",
+                                             "Palette 4", "Palette 8", "RGB 24", "BGR 24"};
+    const int type = info_.pageType >= 0 && info_.pageType <= 7 ? info_.pageType : 0;
+    const QString text =
+        QStringLiteral("Datei: %1\nSeite %2 von %3\nGröße: %4 × %5 Pixel\nAuflösung: %6 × %7 dpi\n"
+                       "Seitentyp: %8\nKompression: %9")
+            .arg(image_)
+            .arg(page_)
+            .arg(PageCount())
+            .arg(info_.width)
+            .arg(info_.height)
+            .arg(info_.xResolution)
+            .arg(info_.yResolution)
+            .arg(QString::fromUtf8(kPageTypes[type]))
+            .arg(info_.compressionInfo);
+    prompter.message(text, QStringLiteral("Seiteneigenschaften"), Prompter::Buttons::Ok,
+                     Prompter::Icon::Information);
+}
+
 void oleImgEdit::setZoom(float percent) {
     zoom_ = percent;
     rebuildScaledPicture();

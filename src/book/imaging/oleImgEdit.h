@@ -2,6 +2,7 @@
 
 #include "ImageFile.h"
 #include "ImagingTypes.h"
+#include "Prompter.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -57,6 +58,9 @@ public:
     int ImageHeight() const { return info_.height; }
     double ImageResolutionX() const { return info_.xResolution; }
     double ImageResolutionY() const { return info_.yResolution; }
+
+    // The page information: size, resolution, type and compression of the shown page.
+    void PageProperties(Prompter& prompter) const;
 
     int StatusCode() const { return status_.code; }
     const ImagingError& lastError() const { return status_; }

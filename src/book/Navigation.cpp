@@ -1,0 +1,167 @@
+#include "Navigation.h"
+
+#include "Numeric.h"
+#include "OpenRequest.h"
+#include "Prompter.h"
+#include "SavePrompt.h"
+#include "FrameLink.h"
+#include "frmSample.h"
+
+#include <cmath>
+
+namespace palvenor {
+
+namespace {
+QString text(double value) { return QString::number(value, 'g', 15); }
+}  // namespace
+
+bool Navigation::hasImage() const { return !w_.oleImgEdit1().Image().isEmpty(); }
+
+// Every page change: the page, its picture, the zoom field and the thumbnails.
+void Navigation::show(int page, bool zoomField) {
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    edit.setPage(page);
+    edit.Display();
+    if (zoomField) w_.showZoomField();
+    w_.oleImgThumbnail1().DeselectAllThumbs();
+    w_.oleImgThumbnail1().setThumbSelected(page, true);
+}
+
+void Navigation::setSeiteToImagePage(double page) {
+    w_.pages().setSeite(text(page + w_.pages().Versatz()));
+}
+
+void Navigation::GehZuSeite(const QString& p) {
+    const int n = int16Value(p);
+    if (!askToSave(w_)) return;
+    const int count = w_.oleImgEdit1().PageCount();
+    if (n >= 1 && n <= count) {
+        show(n, false);
+    } else {
+        w_.prompter().message(QStringLiteral("Diese Datei enthält %1 Seiten").arg(count), kAppTitle,
+                              Prompter::Buttons::Ok, Prompter::Icon::Information);
+    }
+    w_.refreshPageFields(std::nearbyint(numericValue(p)));
+}
+
+void Navigation::nextPage() {
+    if (!hasImage()) return;
+    w_.controls().setEnabled(QStringLiteral("rueck"), true);
+    if (!askToSave(w_)) return;
+    const int current = w_.oleImgEdit1().Page();
+    w_.pages().VorigeSeite = toInt16(current);
+    const int page = current < w_.oleImgEdit1().PageCount() ? current + 1 : current;
+    if (page == w_.pages().Seitenzahl) w_.controls().setEnabled(QStringLiteral("vor"), false);
+    w_.oleImgEdit1().setPage(page);
+    w_.refreshPageFields(page);
+    show(page);
+}
+
+void Navigation::previousPage() {
+    if (!hasImage()) return;
+    w_.controls().setEnabled(QStringLiteral("vor"), true);
+    if (!askToSave(w_)) return;
+    const int current = w_.oleImgEdit1().Page();
+    w_.pages().VorigeSeite = toInt16(current);
+    const int page = current >= 2 ? current - 1 : current;
+    if (page == 1) w_.controls().setEnabled(QStringLiteral("rueck"), false);
+    w_.oleImgEdit1().setPage(page);
+    w_.refreshPageFields(page);
+    show(page);
+}
+
+void Navigation::firstPage() {
+    if (!askToSave(w_)) return;
+    w_.pages().VorigeSeite = toInt16(w_.oleImgEdit1().Page());
+    if (w_.oleImgEdit1().PageCount() >= 2) w_.controls().setEnabled(QStringLiteral("vor"), true);
+    w_.refreshPageFields(1);
+    show(1);
+}
+
+void Navigation::lastPage() {
+    if (!askToSave(w_)) return;
+    w_.pages().VorigeSeite = toInt16(w_.oleImgEdit1().Page());
+    const int last = w_.oleImgEdit1().PageCount();
+    w_.refreshPageFields(last);
+    w_.controls().setEnabled(QStringLiteral("vor"), false);
+    show(last);
+}
+
+void Navigation::back() {
+    if (!askToSave(w_)) return;
+    const int page = w_.pages().VorigeSeite;
+    w_.refreshPageFields(page);
+    show(page);
+}
+
+void Navigation::goTo() {
+    if (!askToSave(w_)) return;
+    w_.pages().VorigeSeite = toInt16(w_.oleImgEdit1().Page());
+    const auto [bookPage, imagePage] = w_.frame().runGoToDialog();
+    if (bookPage <= QStringLiteral("0") && imagePage <= QStringLiteral("0")) return;
+    if (w_.pages().isSingle())
+        enterInSeite(imagePage);
+    else
+        enterInBuchseite(bookPage);
+}
+
+void Navigation::enterInSeite(const QString& typed) {
+    PageModel& pages = w_.pages();
+    pages.setSeite(typed);
+    if (typed.startsWith(QLatin1Char('+'))) {
+        pages.OffsetSetzen(typed, w_.oleImgEdit1().Page());
+        w_.refreshPageFields(w_.oleImgEdit1().Page());
+        return;
+    }
+    const int count = w_.oleImgEdit1().PageCount();
+    const double x = numericValue(typed) - pages.Versatz();
+    if (typed == QStringLiteral("00") || x > count)
+        setSeiteToImagePage(count);
+    else if (x <= 1)
+        setSeiteToImagePage(1);
+    GehZuSeite(text(numericValue(pages.seite()) - pages.Versatz()));
+}
+
+void Navigation::enterInBuchseite(const QString& typed) {
+    PageModel& pages = w_.pages();
+    pages.setBuchseiteField(typed);
+    if (typed.startsWith(QLatin1Char('+'))) {
+        pages.OffsetSetzen(typed, w_.oleImgEdit1().Page());
+        w_.refreshPageFields(w_.oleImgEdit1().Page());
+        return;
+    }
+    const int count = w_.oleImgEdit1().PageCount();
+    const double x = numericValue(typed) - pages.Versatz();
+    if (typed == QStringLiteral("00") || x > 2.0 * count) {
+        setSeiteToImagePage(count);
+    } else {
+        const double b = pages.imagePageOfDouble(numericValue(typed));
+        setSeiteToImagePage(b <= 1 ? 1 : b);
+    }
+    GehZuSeite(text(numericValue(pages.seite()) - pages.Versatz()));
+}
+
+void Navigation::singlePages() {
+    w_.showDoublePages(false);
+    w_.oleImgEdit1().FitTo(imaging::oleImgEdit::FitToHeight);
+    w_.showZoomField();
+}
+
+void Navigation::doublePages() {
+    w_.showDoublePages(true);
+    w_.oleImgEdit1().FitTo(imaging::oleImgEdit::FitToWidth);
+    w_.showZoomField();
+}
+
+void Navigation::pagination() {
+    const std::optional<QString> answer =
+        w_.prompter().input(kOffsetPrompt, kOffsetTitle, QStringLiteral("0"));
+    w_.pages().OffsetSetzen(answer.value_or(QString()), w_.oleImgEdit1().Page());
+    w_.refreshPageFields(w_.oleImgEdit1().Page());
+}
+
+void Navigation::pageInfo() {
+    if (hasImage()) w_.oleImgEdit1().PageProperties(w_.prompter());
+}
+
+}  // namespace palvenor

@@ -1,0 +1,368 @@
+#include "PageAdmin.h"
+
+#include "ImageFile.h"
+#include "TiffBookWriter.h"
+#include "TiffEncode.h"
+#include "TiffStructure.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <map>
+#include <memory>
+
+namespace palvenor::imaging {
+
+namespace {
+
+using tiff::BookWriter;
+using tiff::FileBytes;
+using tiff::TiffSource;
+
+int g_failAfterPages = -1;
+
+ImagingError failure(int code, const QString& description)
+{
+    return ImagingError{code, description};
+}
+
+ImagingError writeFailed(const QString& path, const QString& reason)
+{
+    return failure(StatusWriteFailed,
+                   QStringLiteral("Die Datei konnte nicht geschrieben werden: %1 (%2)").arg(path, reason));
+}
+
+ImagingError corrupt(const QString& path)
+{
+    return failure(StatusCorruptFile, QStringLiteral("Die Bilddatei ist beschädigt: ") + path);
+}
+
+ImagingError pagesMissing(const QString& path, int first, int last, int pageCount)
+{
+    const QString which = first == last ? QStringLiteral("Seite %1").arg(first)
+                                        : QStringLiteral("Die Seiten %1 bis %2").arg(first).arg(last);
+    return failure(StatusBadPageNumber, QStringLiteral("%1 gibt es in %2 nicht; die Datei hat %3 Seiten.")
+                                            .arg(which, path)
+                                            .arg(pageCount));
+}
+
+// A file pages are taken from: a TIFF whose pages are copied as they are, or
+// a picture file (BMP) whose page is decoded and encoded.
+struct OpenedFile {
+    std::shared_ptr<const TiffSource> tiff;
+    std::unique_ptr<ImageFile> picture;
+
+    int pageCount() const { return tiff ? int(tiff->layout.directories.size()) : picture->pageCount(); }
+};
+
+// Files opened for one operation, each once, whatever number of pages come
+// from it. A book that is also the target stays mapped while its replacement
+// is written; the rename leaves the mapping valid.
+class OpenFiles {
+public:
+    ImagingError open(const QString& path, const OpenedFile** file)
+    {
+        const QFileInfo info(path);
+        const QString key = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+        if (auto it = files_.find(key); it != files_.end()) {
+            *file = &it->second;
+            return {};
+        }
+        if (!info.exists())
+            return failure(StatusFileNotFound, QStringLiteral("Datei nicht gefunden: ") + path);
+        FileBytes::OpenResult result = FileBytes::OpenResult::Ok;
+        std::shared_ptr<FileBytes> bytes = FileBytes::map(path, &result, nullptr);
+        if (!bytes)
+            return failure(StatusNotAnImage, QStringLiteral("Die Datei ist keine lesbare Bilddatei: ") + path);
+        OpenedFile opened;
+        if (tiff::hasTiffSignature(bytes->data(), bytes->size())) {
+            auto source = std::make_shared<TiffSource>();
+            source->path = path;
+            source->bytes = std::move(bytes);
+            switch (tiff::readLayout(source->bytes->data(), source->bytes->size(), &source->layout)) {
+            case tiff::LayoutStatus::Ok:
+                break;
+            case tiff::LayoutStatus::NoPages:
+                return failure(StatusNoPages, QStringLiteral("Die Datei enthält keine Seiten: ") + path);
+            default:
+                return corrupt(path);
+            }
+            // Pages behind a broken link are lost already; copying the rest
+            // would make that loss permanent without anyone noticing.
+            if (source->layout.chainBroken)
+                return corrupt(path);
+            opened.tiff = std::move(source);
+        } else {
+            bytes.reset();
+            ImagingError error;
+            opened.picture = ImageFile::open(path, &error);
+            if (!opened.picture)
+                return error;
+        }
+        *file = &files_.emplace(key, std::move(opened)).first->second;
+        return {};
+    }
+
+private:
+    std::map<QString, OpenedFile> files_;
+};
+
+// Buffers the writer's many small pieces into large writes.
+class SaveFileSink final : public tiff::ByteSink {
+public:
+    explicit SaveFileSink(QSaveFile* file) : file_(file) { buffer_.reserve(Capacity); }
+
+    bool write(const uint8_t* data, size_t length) override
+    {
+        if (buffer_.size() + length > Capacity && !flush())
+            return false;
+        if (length >= Capacity / 2)
+            return put(data, length);
+        buffer_.insert(buffer_.end(), data, data + length);
+        return true;
+    }
+
+    bool flush()
+    {
+        const bool ok = buffer_.empty() || put(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok;
+    }
+
+private:
+    static constexpr size_t Capacity = size_t(4) << 20;
+
+    bool put(const uint8_t* data, size_t length)
+    {
+        return file_->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length);
+    }
+
+    QSaveFile* file_;
+    std::vector<uint8_t> buffer_;
+};
+
+ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType, double dpi, const QString& origin)
+{
+    QByteArray encoded;
+    QString reason;
+    if (!tiff::encodePage(picture, pageType, dpi, dpi, &encoded, &reason))
+        return failure(StatusConverterFailed,
+                       QStringLiteral("Das Bild konnte nicht umgewandelt werden: %1 (%2)").arg(origin, reason));
+    auto source = std::make_shared<TiffSource>();
+    source->path = origin;
+    source->bytes = FileBytes::fromBuffer(std::move(encoded));
+    if (tiff::readLayout(source->bytes->data(), source->bytes->size(), &source->layout) != tiff::LayoutStatus::Ok ||
+        writer->addPage(source, 0) != BookWriter::AddResult::Ok)
+        return failure(StatusConverterFailed, QStringLiteral("Das Bild konnte nicht umgewandelt werden: ") + origin);
+    return {};
+}
+
+ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)
+{
+    if (pages.empty())
+        return failure(StatusNoPages, QStringLiteral("Ein Buch braucht mindestens eine Seite: ") + target);
+
+    BookWriter writer;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const PageSource& page = pages[i];
+        if (page.file.isEmpty()) {
+            if (page.picture.isNull())
+                return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(i + 1));
+            const QString origin = QStringLiteral("Bild für Seite %1").arg(i + 1);
+            if (ImagingError e = addEncoded(&writer, page.picture, tiff::pageTypeForPicture(page.picture),
+                                            page.resolution, origin);
+                !e.ok())
+                return e;
+            continue;
+        }
+        const OpenedFile* file = nullptr;
+        if (ImagingError e = files.open(page.file, &file); !e.ok())
+            return e;
+        if (page.page < 1 || page.page > file->pageCount())
+            return pagesMissing(page.file, page.page, page.page, file->pageCount());
+        if (file->tiff) {
+            if (writer.addPage(file->tiff, size_t(page.page - 1)) != BookWriter::AddResult::Ok)
+                return corrupt(page.file);
+            continue;
+        }
+        ImagingError error;
+        const QImage picture = file->picture->readPage(page.page, &error);
+        if (picture.isNull())
+            return error;
+        const PageInfo info = file->picture->pageInfo(page.page);
+        const double dpi = info.xResolution > 0 ? info.xResolution : page.resolution;
+        if (ImagingError e = addEncoded(&writer, picture, info.pageType, dpi, page.file); !e.ok())
+            return e;
+    }
+
+    // Write through a symbolic link to the file it names, as editors do.
+    const QFileInfo info(target);
+    const QString path = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly))
+        return writeFailed(target, save.errorString());
+    SaveFileSink sink(&save);
+
+    const int failAfter = g_failAfterPages;
+    g_failAfterPages = -1;
+    const auto afterPage = [failAfter](size_t written) { return failAfter < 0 || written < size_t(failAfter); };
+
+    switch (writer.write(sink, afterPage)) {
+    case BookWriter::WriteResult::Ok:
+        break;
+    case BookWriter::WriteResult::Stopped:
+        save.cancelWriting();
+        return writeFailed(target, QStringLiteral("simulierter Schreibfehler nach %1 Seiten").arg(failAfter));
+    case BookWriter::WriteResult::SinkFailed:
+        save.cancelWriting();
+        return writeFailed(target, save.errorString());
+    case BookWriter::WriteResult::MixedByteOrder:
+        save.cancelWriting();
+        return failure(StatusUnsupportedFormat,
+                       QStringLiteral("Dieses Bildformat wird nicht unterstützt: Seiten mit mehr als 8 Bit je "
+                                      "Abtastwert aus Dateien unterschiedlicher Bytereihenfolge"));
+    }
+    if (!sink.flush()) {
+        save.cancelWriting();
+        return writeFailed(target, save.errorString());
+    }
+    if (!save.commit())
+        return writeFailed(target, save.errorString());
+    return {};
+}
+
+// The book being changed: it must exist and be a TIFF.
+ImagingError openBook(const QString& target, OpenFiles& files, const OpenedFile** book)
+{
+    if (ImagingError e = files.open(target, book); !e.ok())
+        return e;
+    if (!(*book)->tiff)
+        return failure(StatusUnsupportedFormat,
+                       QStringLiteral("Dieses Bildformat wird nicht unterstützt: Seiten lassen sich nur in "
+                                      "TIFF-Dateien ändern (%1)")
+                           .arg(target));
+    return {};
+}
+
+// The pages taken from source; count -1 runs to its last page.
+ImagingError sourcePages(const QString& source, int sourcePage, int count, OpenFiles& files,
+                         std::vector<PageSource>* pages)
+{
+    const OpenedFile* file = nullptr;
+    if (ImagingError e = files.open(source, &file); !e.ok())
+        return e;
+    const int total = file->pageCount();
+    if (count == -1)
+        count = total - sourcePage + 1;
+    if (sourcePage < 1 || count < 1 || sourcePage > total || count > total - sourcePage + 1)
+        return pagesMissing(source, sourcePage, sourcePage + std::max(count, 1) - 1, total);
+    for (int p = sourcePage; p < sourcePage + count; ++p) {
+        PageSource page;
+        page.file = source;
+        page.page = p;
+        pages->push_back(page);
+    }
+    return {};
+}
+
+void bookPages(const QString& target, int first, int last, std::vector<PageSource>* pages)
+{
+    for (int p = first; p <= last; ++p) {
+        PageSource page;
+        page.file = target;
+        page.page = p;
+        pages->push_back(page);
+    }
+}
+
+}  // namespace
+
+ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages)
+{
+    OpenFiles files;
+    return writeBookWith(target, pages, files);
+}
+
+ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count)
+{
+    OpenFiles files;
+    std::vector<PageSource> pages;
+    if (QFileInfo::exists(target)) {
+        const OpenedFile* book = nullptr;
+        if (ImagingError e = openBook(target, files, &book); !e.ok())
+            return e;
+        bookPages(target, 1, book->pageCount(), &pages);
+    }
+    if (ImagingError e = sourcePages(source, sourcePage, count, files, &pages); !e.ok())
+        return e;
+    return writeBookWith(target, pages, files);
+}
+
+ImagingError insertPages(const QString& target, int position, const QString& source, int sourcePage, int count)
+{
+    OpenFiles files;
+    const OpenedFile* book = nullptr;
+    if (ImagingError e = openBook(target, files, &book); !e.ok())
+        return e;
+    const int n = book->pageCount();
+    if (position < 1 || position > n + 1)
+        return failure(StatusBadPageNumber,
+                       QStringLiteral("Vor Seite %1 kann nicht eingefügt werden; erlaubt sind die Seiten 1 bis %2.")
+                           .arg(position)
+                           .arg(n + 1));
+    std::vector<PageSource> inserted;
+    if (ImagingError e = sourcePages(source, sourcePage, count, files, &inserted); !e.ok())
+        return e;
+    std::vector<PageSource> pages;
+    bookPages(target, 1, position - 1, &pages);
+    pages.insert(pages.end(), inserted.begin(), inserted.end());
+    bookPages(target, position, n, &pages);
+    return writeBookWith(target, pages, files);
+}
+
+ImagingError replacePages(const QString& target, int position, const QString& source, int sourcePage, int count)
+{
+    OpenFiles files;
+    const OpenedFile* book = nullptr;
+    if (ImagingError e = openBook(target, files, &book); !e.ok())
+        return e;
+    const int n = book->pageCount();
+    if (position < 1 || position > n)
+        return pagesMissing(target, position, position, n);
+    std::vector<PageSource> replacement;
+    if (ImagingError e = sourcePages(source, sourcePage, count, files, &replacement); !e.ok())
+        return e;
+    std::vector<PageSource> pages;
+    bookPages(target, 1, position - 1, &pages);
+    pages.insert(pages.end(), replacement.begin(), replacement.end());
+    bookPages(target, position + int(replacement.size()), n, &pages);
+    return writeBookWith(target, pages, files);
+}
+
+ImagingError deletePages(const QString& target, int start, int count)
+{
+    OpenFiles files;
+    const OpenedFile* book = nullptr;
+    if (ImagingError e = openBook(target, files, &book); !e.ok())
+        return e;
+    const int n = book->pageCount();
+    if (count == -1)
+        count = n - start + 1;
+    if (start < 1 || count < 1 || start > n || count > n - start + 1)
+        return pagesMissing(target, start, start + std::max(count, 1) - 1, n);
+    if (count == n)
+        return failure(StatusBadPageNumber, QStringLiteral("Die letzte Seite kann nicht gelöscht werden."));
+    std::vector<PageSource> pages;
+    bookPages(target, 1, start - 1, &pages);
+    bookPages(target, start + count, n, &pages);
+    return writeBookWith(target, pages, files);
+}
+
+namespace fault_injection {
+void failAfterPages(int pages)
+{
+    g_failAfterPages = pages;
+}
+}  // namespace fault_injection
+
+}  // namespace palvenor::imaging

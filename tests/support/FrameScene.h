@@ -1,0 +1,35 @@
+#pragma once
+
+#include "IniFile.h"
+#include "SampleBooks.h"
+#include "ScriptedPrompter.h"
+#include "frmMDI.h"
+#include "frmSample.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+namespace palvenor::test {
+
+// A frame on a test-local INI file with scripted answers, opening books as
+// the frame's Open command does.
+struct FrameScene {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
+    frmMDI frame{prompter, ini};
+
+    frmSample* open(const QString& request) {
+        frame.Kommandozeile = request;
+        frame.mnuOpen_Click();
+        return frame.documents().Fenster(frame.documents().count());
+    }
+    QString book(int pages, const QString& name = QStringLiteral("buch.tif")) {
+        return makeBook(dir.path(), name, pages);
+    }
+    static QString field(frmSample& window, const char* name) {
+        return window.findChild<QLineEdit*>(QString::fromUtf8(name))->text();
+    }
+};
+
+}  // namespace palvenor::test
