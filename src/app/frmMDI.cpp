@@ -1,5 +1,6 @@
 #include "frmMDI.h"
 
+#include "DocumentCommands.h"
 #include "IniFile.h"
 #include "OpenRequest.h"
 #include "Prompter.h"
@@ -18,11 +19,6 @@
 #include <QVBoxLayout>
 
 namespace palvenor {
-
-QString ErsterGross(const QString& x) {
-    if (x.isEmpty()) return x;
-    return x.left(1).toUpper() + x.mid(1).toLower();
-}
 
 frmMDI::frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), ini_(ini) {
@@ -60,10 +56,26 @@ void frmMDI::buildMenus() {
     open->setObjectName(QStringLiteral("mnuOpen"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { openPendingRequest(QString()); });
+    QMenu* neu = file->addMenu(QStringLiteral("&Neu"));
+    neu->setObjectName(QStringLiteral("mnuNeu"));
+    const QString pageTypes[] = {QStringLiteral("Schwarz-Weiß"), QStringLiteral("Grau 4"),
+                                 QStringLiteral("Grau 8"),       QStringLiteral("Palette 4"),
+                                 QStringLiteral("Palette 8"),    QStringLiteral("RGB 24"),
+                                 QStringLiteral("BGR 24")};
+    for (int k = 1; k <= 7; ++k) {
+        QAction* action = neu->addAction(pageTypes[k - 1]);
+        action->setObjectName(QStringLiteral("mnuNeu%1").arg(k));
+        connect(action, &QAction::triggered, this, [this, k] { Neustart(k); });
+    }
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Beenden"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &frmMDI::exitProgram);
+}
+
+void frmMDI::Neustart(int k) {
+    frmSample* window = DokumentAnlegen(QDir::currentPath(), QStringLiteral("NEU"), QString());
+    window->Neustart(k);
 }
 
 void frmMDI::mnuOpen_Click() {
@@ -103,6 +115,7 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
     entry.Anforderung = request;
 
     auto* window = new frmSample(documents_, prompter_, *this);
+    attachDocumentCommands(*window);
     window->setTag(n);
     documents_.setFenster(n, window);
     connect(window, &frmSample::closing, this, &frmMDI::documentClosed);

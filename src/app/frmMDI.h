@@ -26,6 +26,8 @@ public:
 
     // Opens Kommandozeile in a new document window (or asks for a file).
     void mnuOpen_Click();
+    // A new document window with a new one-page book of page type k (1..7).
+    void Neustart(int k);
     // Creates and registers a document window and loads its request.
     frmSample* DokumentAnlegen(const QString& path, const QString& name, const QString& request);
 
@@ -62,8 +64,5 @@ private:
     QMdiArea* area_ = nullptr;
     QTabBar* tabs_ = nullptr;
 };
-
-// x with its first character upper-cased and the rest lower-cased.
-QString ErsterGross(const QString& x);
 
 }  // namespace palvenor

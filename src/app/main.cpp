@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QScreen>
 #include <QTranslator>
 
 using namespace palvenor;
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
     frame.setWindowTitle(decision.caption);
     QObject::connect(&instance, &RunningInstance::wakeRequested, &frame, &frmMDI::bringToFront);
     frame.showMaximized();
+    frame.setGeometry(frame.screen()->availableGeometry());  // also without a window manager
     if (isGiven(frame.Kommandozeile)) frame.mnuOpen_Click();
     return QApplication::exec();
 }

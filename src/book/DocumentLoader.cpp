@@ -39,8 +39,6 @@ constexpr const char* kViewModeButtons[] = {"einzeln", "kombination", "album"};
 
 constexpr int kConverterTimeoutMs = 120000;
 
-QString hexCode(int code) { return QString::number(static_cast<unsigned>(code), 16).toUpper(); }
-
 // The name of the converted copy: the fax file's name up to and including
 // the dot of its first ".awd", followed by "tif".
 QString convertedName(const QString& awdFile) {
@@ -84,6 +82,20 @@ void DocumentLoader::Bild_vorhanden() {
     }
 }
 
+void DocumentLoader::Neustart(int typ) {
+    if (!askToSave(w_)) return;
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    edit.DisplayBlankImage(500, 400, 200, 200, typ);
+    edit.setImage(QString());
+    w_.runSaveAsCommand();
+    w_.pages().Geaendert = false;
+    w_.oleImgThumbnail1().setImage(edit.Image());
+    Bild_vorhanden();
+    w_.pages().setBuchseiteField(QStringLiteral("1"));
+    w_.showPageFields();
+    w_.controls().setAllEnabled(kNavigationCommands, false);
+}
+
 void DocumentLoader::oeffnen() {
     const QString request = w_.entry().Anforderung;
     const QString path = isGiven(request) ? OpenRequest::parse(request).path : QString();
@@ -95,14 +107,14 @@ void DocumentLoader::oeffnen() {
         if (!isGiven(request) && !askToSave(w_)) return;
         if (!chooseFile(request, path)) return;
         if (admin.StatusCode() != 0) {
-            showFailure(admin.StatusCode(), admin.lastError().description);
+            showFailure(admin.lastError());
             return;
         }
         const QString previousImage = edit.Image();
         const int previousPage = edit.Page();
         takeFile();
         if (edit.StatusCode() != 0) {
-            showFailure(edit.StatusCode(), edit.lastError().description);
+            showFailure(edit.lastError());
             edit.setImage(previousImage);
             edit.setPage(previousPage);
             w_.oleImgThumbnail1().setImage(previousImage);
@@ -195,7 +207,7 @@ void DocumentLoader::showRequestedPage(const QString& request) {
     }
     edit.setPage(int16Value(page));
     edit.Display();
-    if (edit.StatusCode() != 0) showFailure(edit.StatusCode(), edit.lastError().description);
+    if (edit.StatusCode() != 0) showFailure(edit.lastError());
     w_.refreshPageFields(edit.Page());
     pages.Seitenzahl = toInt16(edit.PageCount());
     w_.oleImgThumbnail1().setThumbSelected(1, true);
@@ -209,8 +221,8 @@ void DocumentLoader::showRequestedPage(const QString& request) {
     edit.FitTo(imaging::oleImgEdit::BestFit);
 }
 
-void DocumentLoader::showFailure(int code, const QString& description) {
-    w_.prompter().critical(description + QStringLiteral(" Fehlercode = ") + hexCode(code), kAppTitle);
+void DocumentLoader::showFailure(const imaging::ImagingError& error) {
+    w_.prompter().critical(imaging::failureText(error), kAppTitle);
 }
 
 }  // namespace palvenor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ImagingTypes.h"
+
 #include <QString>
 
 #include <optional>
@@ -16,6 +18,8 @@ public:
     // Loads the file named by the window's request (or chosen in the open
     // dialog) and shows its first or requested page.
     void oeffnen();
+    // A new one-page document of page type typ, saved under a name the user gives.
+    void Neustart(int typ);
     // Enables the document commands once an image is shown.
     void Bild_vorhanden();
     // Disables the document commands of a window that shows nothing yet.
@@ -26,7 +30,7 @@ private:
     std::optional<QString> convertedFaxFile(const QString& awdFile);
     void takeFile();
     void showRequestedPage(const QString& request);
-    void showFailure(int code, const QString& description);
+    void showFailure(const imaging::ImagingError& error);
 
     frmSample& w_;
 };

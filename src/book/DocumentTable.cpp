@@ -4,6 +4,10 @@
 
 namespace palvenor {
 
+QString ErsterGross(const QString& x) {
+    return x.isEmpty() ? x : x.left(1).toUpper() + x.mid(1).toLower();
+}
+
 int DocumentTable::add() {
     entries_.emplace_back();
     windows_.emplace_back();

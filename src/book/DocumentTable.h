@@ -23,6 +23,10 @@ struct DokumentEintrag {
 
 inline const QString kOhneNamen = QStringLiteral("Ohne Namen");
 
+// x with its first character upper-cased and the rest lower-cased, as
+// document captions show file names.
+QString ErsterGross(const QString& x);
+
 // The documents open in the program (Dokumente), their windows (Fenster)
 // and the active one (AktuellesDokument). 1-based, as the tabs count them.
 class DocumentTable {

@@ -31,6 +31,7 @@ frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& fr
     thumbnail_->hide();
     setCentralWidget(splitter_);
     edit_->viewport()->installEventFilter(this);
+    connect(edit_, &imaging::oleImgEdit::zoomChanged, this, &frmSample::showZoomField);
     buildMenus();
     buildPageBar();
     connect(thumbnail_, &imaging::oleImgThumbnail::thumbClicked, this, [this](int page) {
@@ -49,6 +50,8 @@ void frmSample::GehZuSeite(const QString& p) { navigation().GehZuSeite(p); }
 
 void frmSample::oeffnen() { DocumentLoader(*this).oeffnen(); }
 
+void frmSample::Neustart(int typ) { DocumentLoader(*this).Neustart(typ); }
+
 void frmSample::Bild_vorhanden() { DocumentLoader(*this).Bild_vorhanden(); }
 
 void frmSample::buildMenus() {
@@ -58,6 +61,10 @@ void frmSample::buildMenus() {
     open->setObjectName(QStringLiteral("mnuOpen"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { frame_.openPendingRequest(QString()); });
+    addCommand(file, "mnuSave", QStringLiteral("&Speichern"), [this] { runSaveCommand(); },
+               {QKeySequence::Save});
+    addCommand(file, "mnuSaveAs", QStringLiteral("Speichern &als..."), [this] { runSaveAsCommand(); },
+               {});
     file->addSeparator();
     QAction* current = file->addAction(QString());
     current->setObjectName(QStringLiteral("mnuAktuell"));
@@ -134,6 +141,9 @@ void frmSample::buildPageBar() {
         controls_.add(button);
         return button;
     };
+    connect(makeButton("speichern", QStringLiteral("Speichern"), QStringLiteral("Datei speichern")),
+            &QToolButton::clicked, this, [this] { runSaveCommand(); });
+    bar->addSeparator();
     connect(makeButton("rueck", QStringLiteral("◀"), QStringLiteral("Vorige Seite")),
             &QToolButton::clicked, this, [this] { navigation().previousPage(); });
     seite_ = new QLineEdit;
@@ -192,14 +202,14 @@ void frmSample::buildPageBar() {
 
 void frmSample::refreshPageFields(double p) {
     pages_.refreshFields(p);
-    syncPageFields();
+    showPageFields();
 }
 
 void frmSample::showZoomField() {
     mag_->setText(QString::number(qRound(oleImgEdit1().Zoom())) + QLatin1Char('%'));
 }
 
-void frmSample::syncPageFields() {
+void frmSample::showPageFields() {
     seite_->setText(pages_.seite());
     buchseite_->setText(pages_.buchseiteField());
 }

@@ -45,14 +45,22 @@ public:
     void GehZuSeite(const QString& p);
     Navigation navigation();
 
-    // The save command behind the answer Yes of the save prompt. Returns 0,
-    // or ErrorDialogCancelled when the user cancelled the save dialog. Until
-    // a document can be saved, nothing is lost silently: the command stops.
+    // The save commands, attached by whoever assembles the window's commands.
+    // Each returns 0, or ErrorDialogCancelled when the user cancelled the save
+    // dialog. Without them nothing is lost silently: the command stops.
     std::function<int()> saveCommand;
+    std::function<int()> saveAsCommand;
     int runSaveCommand() { return saveCommand ? saveCommand() : imaging::ErrorDialogCancelled; }
+    int runSaveAsCommand() { return saveAsCommand ? saveAsCommand() : imaging::ErrorDialogCancelled; }
+
+    // A new one-page document of the given page type (1..7), saved under a
+    // name the user gives.
+    void Neustart(int typ);
 
     // Page fields: writes both for image page p and shows them.
     void refreshPageFields(double p);
+    // Shows the page fields as the page model holds them.
+    void showPageFields();
     // The zoom field `mag`: the page view's zoom, rounded, with "%".
     void showZoomField();
     void showDoublePages(bool doublePages);
@@ -80,7 +88,6 @@ private:
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         std::function<void()> run, const QList<QKeySequence>& keys);
     void setUpWindow();
-    void syncPageFields();
 
     DocumentTable& documents_;
     Prompter& prompter_;

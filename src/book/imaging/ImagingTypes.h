@@ -43,6 +43,13 @@ struct ImagingError {
     bool ok() const { return code == StatusOk; }
 };
 
+// A failure as the user is told of it: the description, " Fehlercode = "
+// and the status code in upper-case hexadecimal.
+inline QString failureText(const ImagingError& error) {
+    return error.description + QStringLiteral(" Fehlercode = ") +
+           QString::number(static_cast<unsigned>(error.code), 16).toUpper();
+}
+
 // What a page's directory says about it, without decoding its picture.
 struct PageInfo {
     int width = 0;

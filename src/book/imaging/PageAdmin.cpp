@@ -8,8 +8,15 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace palvenor::imaging {
 
@@ -62,24 +69,33 @@ class OpenFiles {
 public:
     ImagingError open(const QString& path, const OpenedFile** file)
     {
+        // The same name comes once per page; resolving it each time would
+        // cost more than copying the page.
+        if (auto it = byName_.find(path); it != byName_.end()) {
+            *file = it->second;
+            return {};
+        }
         const QFileInfo info(path);
         const QString key = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
         if (auto it = files_.find(key); it != files_.end()) {
-            *file = &it->second;
+            *file = byName_[path] = &it->second;
             return {};
         }
         if (!info.exists())
             return failure(StatusFileNotFound, QStringLiteral("Datei nicht gefunden: ") + path);
         FileBytes::OpenResult result = FileBytes::OpenResult::Ok;
-        std::shared_ptr<FileBytes> bytes = FileBytes::map(path, &result, nullptr);
+        std::shared_ptr<FileBytes> bytes = FileBytes::open(path, &result);
         if (!bytes)
             return failure(StatusNotAnImage, QStringLiteral("Die Datei ist keine lesbare Bilddatei: ") + path);
+        uint8_t signature[4] = {};
+        const uint64_t signatureSize = std::min<uint64_t>(sizeof signature, bytes->size());
+        bytes->read(0, signature, signatureSize);
         OpenedFile opened;
-        if (tiff::hasTiffSignature(bytes->data(), bytes->size())) {
+        if (tiff::hasTiffSignature(signature, signatureSize)) {
             auto source = std::make_shared<TiffSource>();
             source->path = path;
             source->bytes = std::move(bytes);
-            switch (tiff::readLayout(source->bytes->data(), source->bytes->size(), &source->layout)) {
+            switch (tiff::readLayout(*source->bytes, &source->layout)) {
             case tiff::LayoutStatus::Ok:
                 break;
             case tiff::LayoutStatus::NoPages:
@@ -99,46 +115,125 @@ public:
             if (!opened.picture)
                 return error;
         }
-        *file = &files_.emplace(key, std::move(opened)).first->second;
+        *file = byName_[path] = &files_.emplace(key, std::move(opened)).first->second;
         return {};
     }
 
 private:
-    std::map<QString, OpenedFile> files_;
+    std::map<QString, OpenedFile> files_;  // by canonical path
+    std::map<QString, const OpenedFile*> byName_;
 };
 
-// Buffers the writer's many small pieces into large writes.
+// Writes the new book into the save file's descriptor. Directories and
+// values are gathered into larger writes; strip data goes from file to file
+// inside the kernel where it can (copy_file_range), so a page's bytes are
+// never copied through this process.
 class SaveFileSink final : public tiff::ByteSink {
 public:
-    explicit SaveFileSink(QSaveFile* file) : file_(file) { buffer_.reserve(Capacity); }
+    explicit SaveFileSink(QSaveFile* file) : file_(file) {}
 
     bool write(const uint8_t* data, size_t length) override
     {
-        if (buffer_.size() + length > Capacity && !flush())
+        if (length >= FlushSize)
+            return flush() && put(data, length);
+        pending_.insert(pending_.end(), data, data + length);
+        return pending_.size() < FlushSize || flush();
+    }
+
+    bool copy(const FileBytes& from, uint64_t offset, uint64_t length) override
+    {
+        if (const uint8_t* memory = from.buffer())
+            return write(memory + offset, size_t(length));
+        if (!flush())
             return false;
-        if (length >= Capacity / 2)
-            return put(data, length);
-        buffer_.insert(buffer_.end(), data, data + length);
+#ifdef Q_OS_LINUX
+        if (kernelCopy_ && from.descriptor() >= 0) {
+            loff_t in = loff_t(offset);
+            loff_t out = loff_t(position_);
+            while (length > 0) {
+                const ssize_t n = ::copy_file_range(from.descriptor(), &in, file_->handle(), &out, size_t(length), 0);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                    kernelCopy_ = false;  // not between these files: copy through memory from here on
+                    break;
+                }
+                if (n < 0)
+                    return failed(errno);
+                if (n == 0) {
+                    reason_ = QStringLiteral("Quelldatei endet vorzeitig");
+                    return false;
+                }
+                length -= uint64_t(n);
+            }
+            offset = uint64_t(in);
+            position_ = uint64_t(out);
+            if (length == 0)
+                return true;
+        }
+#endif
+        scratch_.resize(size_t(std::min<uint64_t>(ScratchSize, std::max<uint64_t>(length, 1))));
+        while (length > 0) {
+            const uint64_t n = std::min<uint64_t>(length, scratch_.size());
+            if (!from.read(offset, scratch_.data(), n)) {
+                reason_ = QStringLiteral("Lesefehler in der Quelldatei");
+                return false;
+            }
+            if (!put(scratch_.data(), size_t(n)))
+                return false;
+            offset += n;
+            length -= n;
+        }
         return true;
     }
 
     bool flush()
     {
-        const bool ok = buffer_.empty() || put(buffer_.data(), buffer_.size());
-        buffer_.clear();
+        const bool ok = pending_.empty() || put(pending_.data(), pending_.size());
+        pending_.clear();
         return ok;
     }
 
+    // Why writing failed, for the message.
+    QString reason() const { return reason_.isEmpty() ? file_->errorString() : reason_; }
+
 private:
-    static constexpr size_t Capacity = size_t(4) << 20;
+    static constexpr size_t FlushSize = size_t(256) << 10;
+    static constexpr uint64_t ScratchSize = uint64_t(1) << 20;
+
+    bool failed(int error)
+    {
+        reason_ = QString::fromLocal8Bit(std::strerror(error));
+        return false;
+    }
 
     bool put(const uint8_t* data, size_t length)
     {
+#ifdef Q_OS_UNIX
+        while (length > 0) {
+            const ssize_t n = ::pwrite(file_->handle(), data, length, off_t(position_));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return failed(errno);
+            if (n == 0)
+                return failed(ENOSPC);
+            data += n;
+            length -= size_t(n);
+            position_ += uint64_t(n);
+        }
+        return true;
+#else
         return file_->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length);
+#endif
     }
 
     QSaveFile* file_;
-    std::vector<uint8_t> buffer_;
+    std::vector<uint8_t> pending_;
+    std::vector<uint8_t> scratch_;
+    uint64_t position_ = 0;
+    bool kernelCopy_ = true;
+    QString reason_;
 };
 
 ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType, double dpi, const QString& origin)
@@ -151,7 +246,7 @@ ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType,
     auto source = std::make_shared<TiffSource>();
     source->path = origin;
     source->bytes = FileBytes::fromBuffer(std::move(encoded));
-    if (tiff::readLayout(source->bytes->data(), source->bytes->size(), &source->layout) != tiff::LayoutStatus::Ok ||
+    if (tiff::readLayout(*source->bytes, &source->layout) != tiff::LayoutStatus::Ok ||
         writer->addPage(source, 0) != BookWriter::AddResult::Ok)
         return failure(StatusConverterFailed, QStringLiteral("Das Bild konnte nicht umgewandelt werden: ") + origin);
     return {};
@@ -205,7 +300,9 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
 
     const int failAfter = g_failAfterPages;
     g_failAfterPages = -1;
-    const auto afterPage = [failAfter](size_t written) { return failAfter < 0 || written < size_t(failAfter); };
+    std::function<bool(size_t)> afterPage;
+    if (failAfter >= 0)
+        afterPage = [failAfter](size_t written) { return written < size_t(failAfter); };
 
     switch (writer.write(sink, afterPage)) {
     case BookWriter::WriteResult::Ok:
@@ -215,7 +312,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
         return writeFailed(target, QStringLiteral("simulierter Schreibfehler nach %1 Seiten").arg(failAfter));
     case BookWriter::WriteResult::SinkFailed:
         save.cancelWriting();
-        return writeFailed(target, save.errorString());
+        return writeFailed(target, sink.reason());
     case BookWriter::WriteResult::MixedByteOrder:
         save.cancelWriting();
         return failure(StatusUnsupportedFormat,
@@ -224,7 +321,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     }
     if (!sink.flush()) {
         save.cancelWriting();
-        return writeFailed(target, save.errorString());
+        return writeFailed(target, sink.reason());
     }
     if (!save.commit())
         return writeFailed(target, save.errorString());

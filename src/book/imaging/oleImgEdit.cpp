@@ -1,6 +1,10 @@
 #include "oleImgEdit.h"
 
+#include "PageAdmin.h"
+
+#include <QFileInfo>
 #include <QPainter>
+#include <QSaveFile>
 #include <QPaintEvent>
 #include <QScrollBar>
 
@@ -123,6 +127,65 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
     rebuildScaledPicture();
 }
 
+namespace {
+
+ImagingError writeBitmap(const QString& file, const QImage& picture) {
+    QSaveFile out(file);
+    if (out.open(QIODevice::WriteOnly) && picture.save(&out, "BMP") && out.commit()) return {};
+    return {StatusWriteFailed, QStringLiteral("Die Datei konnte nicht geschrieben werden: ") + file};
+}
+
+}  // namespace
+
+std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, int page) const {
+    std::vector<PageSource> pages;
+    const double dpi = info_.xResolution > 0 ? info_.xResolution : 300;
+    std::unique_ptr<ImageFile> existing;
+    if (QFileInfo(file).isFile()) {
+        ImagingError ignored;
+        existing = ImageFile::open(file, &ignored);
+    }
+    const int count = existing ? existing->pageCount() : 0;
+    for (int i = 1; i <= std::max(count, page); ++i) {
+        if (i == page)
+            pages.push_back({QString(), 1, picture_, dpi});
+        else if (i <= count)
+            pages.push_back({file, i, QImage(), dpi});
+    }
+    return pages;
+}
+
+void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
+    if (picture_.isNull()) {
+        status_ = {StatusBadPageNumber, QStringLiteral("Es wird keine Seite angezeigt.")};
+        return;
+    }
+    status_ = fileType == FileTypeBmp ? writeBitmap(file, picture_)
+                                      : writeBook(file, pagesWithShownPageAt(file, page));
+    if (status_.ok() && file == image_) reopen();
+}
+
+void oleImgEdit::Save() { SavePage(image_, FileType(), page_); }
+
+void oleImgEdit::SaveAs(const QString& file, int fileType) {
+    if (fileType == FileTypeBmp || !file_) {
+        SavePage(file, fileType, 1);
+        return;
+    }
+    std::vector<PageSource> pages;
+    for (int i = 1; i <= file_->pageCount(); ++i)
+        pages.push_back(i == page_ && modified_ ? PageSource{QString(), 1, picture_, info_.xResolution}
+                                                : PageSource{image_, i, QImage(), 0});
+    status_ = writeBook(file, pages);
+}
+
+// The file changed on disk: read its directories again, keep the shown page.
+void oleImgEdit::reopen() {
+    ImagingError error;
+    file_ = ImageFile::open(image_, &error);
+    modified_ = false;
+}
+
 void oleImgEdit::PageProperties(Prompter& prompter) const {
     static const char* const kPageTypes[] = {"unbekannt", "Schwarz-Weiß", "Grau 4", "Grau 8",
                                              "Palette 4", "Palette 8", "RGB 24", "BGR 24"};
@@ -144,20 +207,32 @@ void oleImgEdit::PageProperties(Prompter& prompter) const {
 }
 
 void oleImgEdit::setZoom(float percent) {
+    fitMode_ = -1;
+    applyZoom(percent);
+}
+
+void oleImgEdit::applyZoom(float percent) {
+    if (percent == zoom_) return;
     zoom_ = percent;
     rebuildScaledPicture();
+    emit zoomChanged(zoom_);
 }
 
 void oleImgEdit::FitTo(int fitType) {
-    if (picture_.isNull()) return;
+    fitMode_ = fitType;
+    applyFit();
+}
+
+void oleImgEdit::applyFit() {
+    if (picture_.isNull() || fitMode_ < 0) return;
     const QSize area = viewport()->size();
     const double byWidth = 100.0 * area.width() / picture_.width();
     const double byHeight = 100.0 * area.height() / picture_.height();
-    switch (fitType) {
-    case FitToWidth: setZoom(static_cast<float>(byWidth)); break;
-    case FitToHeight: setZoom(static_cast<float>(byHeight)); break;
-    case ActualSize: setZoom(100.0f); break;
-    default: setZoom(static_cast<float>(std::min(byWidth, byHeight))); break;
+    switch (fitMode_) {
+    case FitToWidth: applyZoom(static_cast<float>(byWidth)); break;
+    case FitToHeight: applyZoom(static_cast<float>(byHeight)); break;
+    case ActualSize: applyZoom(100.0f); break;
+    default: applyZoom(static_cast<float>(std::min(byWidth, byHeight))); break;
     }
 }
 
@@ -173,16 +248,26 @@ QSize oleImgEdit::scaledSize() const {
 // copy pixels; zoomed in, painting scales the visible part of the full page.
 void oleImgEdit::rebuildScaledPicture() {
     scaledPixmap_ = QPixmap();
-    if (!picture_.isNull() && zoom_ < 100.0f) {
-        const Qt::TransformationMode mode =
-            scaleAlgorithm_ == ScaleGray ? Qt::SmoothTransformation : Qt::FastTransformation;
-        const QImage source = scaleAlgorithm_ == ScaleGray && picture_.depth() == 1
-                                  ? picture_.convertToFormat(QImage::Format_Grayscale8)
-                                  : picture_;
-        scaledPixmap_ = QPixmap::fromImage(source.scaled(scaledSize(), Qt::IgnoreAspectRatio, mode));
-    }
+    if (!picture_.isNull() && zoom_ < 100.0f) scaledPixmap_ = QPixmap::fromImage(scaledDown());
     updateScrollBars();
     viewport()->update();
+}
+
+// A page smaller than its pixels: averaged, and for a black-and-white page
+// shown crisp, black wherever enough ink falls into a screen pixel, so thin
+// strokes stay visible instead of dropping out.
+QImage oleImgEdit::scaledDown() const {
+    if (picture_.depth() != 1)
+        return picture_.scaled(scaledSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage grey = picture_.convertToFormat(QImage::Format_Grayscale8)
+                      .scaled(scaledSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaleAlgorithm_ == ScaleGray) return grey;
+    constexpr int kInkThreshold = 215;
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* line = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) line[x] = line[x] < kInkThreshold ? 0 : 255;
+    }
+    return grey;
 }
 
 void oleImgEdit::updateScrollBars() {
@@ -219,6 +304,7 @@ void oleImgEdit::paintEvent(QPaintEvent* event) {
 void oleImgEdit::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    applyFit();
 }
 
 }  // namespace palvenor::imaging

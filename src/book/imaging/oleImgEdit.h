@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImageFile.h"
+#include "PageAdmin.h"
 #include "ImagingTypes.h"
 #include "Prompter.h"
 
@@ -41,7 +42,9 @@ public:
                            int pageType);
 
     float Zoom() const { return zoom_; }
+    // A zoom set by number ends any fit mode.
     void setZoom(float percent);
+    // Fits the page to the view; the fit is kept when the view changes size.
     void FitTo(int fitType);
 
     int DisplayScaleAlgorithm() const { return scaleAlgorithm_; }
@@ -59,6 +62,16 @@ public:
     double ImageResolutionX() const { return info_.xResolution; }
     double ImageResolutionY() const { return info_.yResolution; }
 
+    // Writes the shown page as page `page` of file (a new file if there is
+    // none): black-and-white pages as CCITT G4, the others compressed
+    // without loss. Untouched pages of the file are copied as they are.
+    void SavePage(const QString& file, int fileType, int page);
+    // Writes the shown document back to its own file.
+    void Save();
+    // Writes the shown document under a new name: every page of a TIFF
+    // book, or the shown page as a bitmap.
+    void SaveAs(const QString& file, int fileType);
+
     // The page information: size, resolution, type and compression of the shown page.
     void PageProperties(Prompter& prompter) const;
 
@@ -70,14 +83,20 @@ public:
 
 signals:
     void pageShown(int page);
+    void zoomChanged(float percent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    std::vector<PageSource> pagesWithShownPageAt(const QString& file, int page) const;
+    void reopen();
+    void applyZoom(float percent);
+    void applyFit();
     QSize scaledSize() const;
     void rebuildScaledPicture();
+    QImage scaledDown() const;
     void updateScrollBars();
 
     QString image_;
@@ -89,6 +108,7 @@ private:
     PageInfo info_;
     ImagingError status_;
     float zoom_ = 100.0f;
+    int fitMode_ = -1;  // the kept fit mode, -1 for a zoom set by number
     int scaleAlgorithm_ = ScaleCrisp;
     bool modified_ = false;
 };

@@ -1,0 +1,78 @@
+#pragma once
+
+// Assembles a multi-page TIFF from pages of other TIFF files without decoding
+// them: every directory entry of a page is carried over as bytes (converted
+// only where the byte order or the offset size of the new file demands), its
+// strips or tiles are copied unchanged, and only the entries that hold file
+// positions or the page's place in the book are written anew.
+//
+// The new file is written front to back in one pass: first the directories of
+// all pages with their out-of-line values, then the strip data of all pages
+// in page order. Every position is known before anything is written, so
+// nothing has to be patched later; the directories lie together, so a later
+// open walks the chain with few reads; and the strips of neighbouring pages
+// lie together, so the next edit copies them in long runs.
+
+#include "TiffStructure.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace palvenor::imaging::tiff {
+
+// A TIFF whose pages can be copied.
+struct TiffSource {
+    QString path;
+    std::shared_ptr<FileBytes> bytes;
+    Layout layout;
+};
+
+// Receives the bytes of the new file in order.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual bool write(const uint8_t* data, size_t length) = 0;
+    // Appends length bytes of `from` starting at offset.
+    virtual bool copy(const FileBytes& from, uint64_t offset, uint64_t length) = 0;
+};
+
+class BookWriter {
+public:
+    enum class AddResult { Ok, Corrupt };
+    enum class WriteResult { Ok, SinkFailed, Stopped, MixedByteOrder };
+
+    // Adds directory `index` of source as the next page. Corrupt if the
+    // directory, its strip table or its strips do not lie within the file.
+    AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index);
+    size_t pageCount() const { return pages_.size(); }
+
+    // Writes every page. afterPage(n), if given, runs once the data of n
+    // pages is written; it returning false stops the writing with Stopped.
+    WriteResult write(ByteSink& sink, const std::function<bool(size_t)>& afterPage = {});
+
+    // The file that write() produced or would produce is BigTIFF (needed
+    // beyond 4 GiB).
+    bool needsBigTiff() const;
+
+private:
+    struct Blob {
+        uint64_t offset = 0;
+        uint64_t length = 0;
+    };
+    struct Page {
+        std::shared_ptr<const TiffSource> source;
+        std::vector<Entry> entries;  // carried over, sorted by tag
+        bool tiled = false;
+        bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
+        std::vector<Blob> strips;
+        bool hasJpegInterchange = false;
+        Blob jpegInterchange;
+    };
+
+    std::vector<Page> pages_;
+};
+
+}  // namespace palvenor::imaging::tiff

@@ -1,0 +1,39 @@
+#pragma once
+
+// What kind of page libtiff's current directory holds, and decoding it into a
+// QImage of the format the document window expects for that page type.
+
+#include "ImagingTypes.h"
+
+#include <QImage>
+#include <QString>
+
+#include <tiffio.h>
+
+namespace palvenor::imaging::tiff {
+
+struct PageFormat {
+    int pageType = PageTypeUnknown;
+    QString unsupported;  // why the page cannot be shown; empty if it can
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t bitsPerSample = 1;
+    uint16_t samplesPerPixel = 1;
+    uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+    uint16_t planar = PLANARCONFIG_CONTIG;
+    uint16_t compression = COMPRESSION_NONE;
+    bool tiled = false;
+
+    bool supported() const { return unsupported.isEmpty(); }
+};
+
+PageFormat describeCurrentPage(TIFF* tif);
+PageInfo pageInfoOf(TIFF* tif, const PageFormat& format);
+
+enum class DecodeResult { Ok, Corrupt, TooLarge };
+
+// Decodes the current directory, which must be supported(): 1-bit pages as
+// Format_Mono, grey as Grayscale8, palette as Indexed8, colour as RGB32.
+QImage decodeCurrentPage(TIFF* tif, const PageFormat& format, DecodeResult* result);
+
+}  // namespace palvenor::imaging::tiff

@@ -1,0 +1,126 @@
+#pragma once
+
+// The byte-level structure of a TIFF file: header, chain of image directories
+// and directory entries, read straight from the file.
+//
+// Two jobs need this below the level of libtiff: finding the pages of a long
+// book without parsing every directory (the chain walk reads a few bytes per
+// page), and copying pages into another book without decoding them (entries
+// and strips are moved as bytes).
+//
+// Files are read with positioned reads rather than through a memory mapping:
+// touching a thousand directories spread over a mapped book costs a page
+// fault each, which is many times the price of a small read.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace palvenor::imaging::tiff {
+
+// An open file (or a buffer standing in for one) read at arbitrary offsets.
+class FileBytes {
+public:
+    enum class OpenResult { Ok, NotFound, NotReadable };
+
+    static std::shared_ptr<FileBytes> open(const QString& path, OpenResult* result);
+    static std::shared_ptr<FileBytes> fromBuffer(QByteArray buffer);
+
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes();
+
+    uint64_t size() const { return size_; }
+    // Reads exactly length bytes at offset; false if they are not all there.
+    bool read(uint64_t offset, void* out, uint64_t length) const;
+    // The operating system's descriptor; -1 for a buffer.
+    int descriptor() const;
+    // The bytes of a buffer; nullptr for a file.
+    const uint8_t* buffer() const;
+    // The whole file mapped into memory, made on first use; nullptr if it
+    // cannot be mapped. Only libtiff's decoding reads through it.
+    const uint8_t* mapping() const;
+
+private:
+    FileBytes() = default;
+
+    mutable QFile file_;
+    mutable uchar* mapped_ = nullptr;
+    mutable bool mapTried_ = false;
+    QByteArray buffer_;
+    uint64_t size_ = 0;
+};
+
+// Field types of directory entries.
+enum FieldType : uint16_t {
+    TypeByte = 1,
+    TypeAscii = 2,
+    TypeShort = 3,
+    TypeLong = 4,
+    TypeRational = 5,
+    TypeSByte = 6,
+    TypeUndefined = 7,
+    TypeSShort = 8,
+    TypeSLong = 9,
+    TypeSRational = 10,
+    TypeFloat = 11,
+    TypeDouble = 12,
+    TypeIfd = 13,
+    TypeLong8 = 16,
+    TypeSLong8 = 17,
+    TypeIfd8 = 18,
+};
+
+// Size in bytes of one value of the type; 0 for types nobody defined.
+int fieldTypeSize(uint16_t type);
+// Size of the unit that byte swapping works on (a rational swaps as two longs).
+int fieldSwapUnit(uint16_t type);
+
+// Integers in a file's byte order. Callers check bounds first.
+uint16_t load16(const uint8_t* p, bool bigEndian);
+uint32_t load32(const uint8_t* p, bool bigEndian);
+uint64_t load64(const uint8_t* p, bool bigEndian);
+
+enum class LayoutStatus {
+    Ok,
+    NotTiff,   // no TIFF header
+    Damaged,   // header fine, first directory outside the file or unreadable
+    NoPages,   // header says there is no directory at all
+};
+
+// The directory chain of a file.
+struct Layout {
+    bool bigEndian = false;
+    bool bigTiff = false;
+    std::vector<uint64_t> directories;  // offsets, in chain order
+    // A link in the chain pointed outside the file, at a truncated directory
+    // or back into the chain; directories holds what comes before it.
+    bool chainBroken = false;
+};
+
+bool hasTiffSignature(const uint8_t* data, uint64_t size);
+LayoutStatus readLayout(const FileBytes& file, Layout* layout);
+
+// One directory entry with its value bytes, in the file's byte order.
+struct Entry {
+    uint16_t tag = 0;
+    uint16_t type = 0;
+    uint64_t count = 0;
+    bool valid = false;  // known type and value bytes within the file
+    std::vector<uint8_t> value;
+};
+
+// Reads the directory at offset with all entry values. False if the
+// directory itself does not fit in the file; entries whose values do not are
+// kept with valid == false.
+bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries);
+
+const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
+// Value `index` of an integer entry (byte, short, long, long8); 0 if out of range.
+uint64_t entryInteger(const Entry& entry, bool bigEndian, uint64_t index = 0);
+
+}  // namespace palvenor::imaging::tiff
