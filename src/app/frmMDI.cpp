@@ -9,6 +9,7 @@
 #include "frmSample.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -19,6 +20,22 @@
 #include <QVBoxLayout>
 
 namespace palvenor {
+
+namespace {
+
+// "Name(copy number) - date and time of the file's last change".
+QString copyCaption(const DokumentEintrag& entry) {
+    const QDateTime changed = QFileInfo(entry.Pfad).lastModified();
+    return ErsterGross(entry.Name) + QStringLiteral("(%1) - ").arg(entry.Kopie) +
+           changed.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+}
+
+// The book's name without its extension, as its tab shows it.
+QString bookTabName(const DokumentEintrag& entry) {
+    return ErsterGross(entry.Name.section(QLatin1Char('.'), 0, 0));
+}
+
+}  // namespace
 
 frmMDI::frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), ini_(ini) {
@@ -44,10 +61,7 @@ frmMDI::frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent)
     buildMenus();
 }
 
-frmMDI::~frmMDI() {
-    for (int k = documents_.count(); k >= 1; --k)
-        if (frmSample* window = documents_.Fenster(k)) disconnect(window, nullptr, this, nullptr);
-}
+frmMDI::~frmMDI() = default;
 
 void frmMDI::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
@@ -137,11 +151,8 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
         window->setWindowTitle(QStringLiteral("Bestimmungstabelle %1: ").arg(n) + kOhneNamen);
         tabs_->setTabText(n - 1, QStringLiteral("%1: ").arg(n) + kOhneNamen);
     } else {
-        const QDateTime changed = QFileInfo(path).lastModified();
-        window->setWindowTitle(ErsterGross(name) + QStringLiteral("(%1) - ").arg(entry.Kopie) +
-                               changed.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
-        tabs_->setTabText(n - 1, QStringLiteral("%1: ").arg(n) +
-                                     ErsterGross(name.section(QLatin1Char('.'), 0, 0)));
+        window->setWindowTitle(copyCaption(entry));
+        tabs_->setTabText(n - 1, QStringLiteral("%1: ").arg(n) + bookTabName(entry));
     }
     if (name != QStringLiteral("NEU")) window->oeffnen();
     sub->showMaximized();
@@ -173,9 +184,17 @@ FrameLink::GoToAnswer frmMDI::runGoToDialog() {
 }
 
 void frmMDI::exitProgram() {
+    if (close()) QApplication::quit();
+}
+
+// Closing the frame closes every book first; a book whose save the user
+// cancels keeps the frame open.
+void frmMDI::closeEvent(QCloseEvent* event) {
     area_->closeAllSubWindows();
-    close();
-    QApplication::quit();
+    if (area_->subWindowList().isEmpty())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void frmMDI::bringToFront() {
@@ -216,17 +235,34 @@ bool frmMDI::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// A closed window leaves the table; the windows after it move down by one.
+// A closed window leaves the table; the windows after it move down by one
+// and every remaining window is captioned anew.
 void frmMDI::documentClosed(frmSample* window) {
     const int k = documents_.indexOf(window);
-    if (k == 0) return;
     ini_.IniSchreiben(kHandOverSection, kHandOverKey, QString());
+    QCoreApplication::processEvents();
+    if (k == 0) return;
     documents_.remove(k);
     tabs_->removeTab(k - 1);
-    for (int j = k; j <= documents_.count(); ++j)
-        if (frmSample* later = documents_.Fenster(j)) later->setTag(j);
+    for (int i = 1; i <= documents_.count(); ++i) renumberWindow(i);
     documents_.AktuellesDokument = documents_.count();
     tabs_->setVisible(documents_.count() > 0);
+}
+
+void frmMDI::renumberWindow(int i) {
+    frmSample* window = documents_.Fenster(i);
+    if (!window) return;
+    window->setTag(i);
+    tabs_->setCurrentIndex(i - 1);
+    QCoreApplication::processEvents();
+    const DokumentEintrag& entry = documents_.Dokumente(i);
+    if (entry.Name == kOhneNamen) {
+        window->setWindowTitle(kOhneNamen);
+        tabs_->setTabText(i - 1, kOhneNamen);
+    } else {
+        window->setWindowTitle(copyCaption(entry));
+        tabs_->setTabText(i - 1, bookTabName(entry));
+    }
 }
 
 void frmMDI::changeEvent(QEvent* event) {

@@ -41,7 +41,9 @@ public:
     void documentPainted(frmSample& window) override;
     void exitProgram() override;
     GoToAnswer runGoToDialog() override;
+    QString startCommandLine() const override { return startCommandLine_; }
     imaging::ImgScan* scanner() override { return nullptr; }
+    void setStartCommandLine(const QString& commandLine) { startCommandLine_ = commandLine; }
 
     // A second program start asked this one to come to the front.
     void bringToFront();
@@ -49,6 +51,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -56,6 +59,7 @@ private:
     void activateDocument(int k);
     void onTabMouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void documentClosed(frmSample* window);
+    void renumberWindow(int i);
     void stayMaximised();
 
     Prompter& prompter_;
@@ -63,6 +67,7 @@ private:
     DocumentTable documents_;
     QMdiArea* area_ = nullptr;
     QTabBar* tabs_ = nullptr;
+    QString startCommandLine_;
 };
 
 }  // namespace palvenor

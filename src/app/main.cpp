@@ -35,6 +35,7 @@ int main(int argc, char* argv[]) {
     frmMDI frame(prompter, ini);
     prompter.setParentWindow(&frame);
     frame.Kommandozeile = commandLine(QApplication::arguments());
+    frame.setStartCommandLine(frame.Kommandozeile);
 
     const StartUp::Decision decision = StartUp(prompter, ini, instance).run(frame.Kommandozeile);
     if (decision.quit) return 0;

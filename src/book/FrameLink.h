@@ -29,6 +29,8 @@ public:
         QString txtPageNo;  // image page (single mode)
     };
     virtual GoToAnswer runGoToDialog() = 0;
+    // The command line the program was started with.
+    virtual QString startCommandLine() const = 0;
     // The scanner the document windows use; nullptr when there is none.
     virtual imaging::ImgScan* scanner() = 0;
 };

@@ -3,7 +3,9 @@
 #include "DocumentLoader.h"
 #include "FrameLink.h"
 #include "Navigation.h"
+#include "WindowClosing.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +23,6 @@ frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& fr
                      QWidget* parent)
     : QMainWindow(parent), documents_(documents), prompter_(prompter), frame_(frame) {
     setObjectName(QStringLiteral("frmSample"));
-    setAttribute(Qt::WA_DeleteOnClose);
     edit_ = new imaging::oleImgEdit;
     thumbnail_ = new imaging::oleImgThumbnail;
     splitter_ = new QSplitter(Qt::Horizontal);
@@ -42,7 +43,16 @@ frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& fr
     DocumentLoader(*this).setUpWindow();
 }
 
-frmSample::~frmSample() { emit closing(this); }
+frmSample::~frmSample() = default;
+
+void frmSample::closeEvent(QCloseEvent* event) {
+    if (!mayCloseWindow(*this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closing(this);
+}
 
 Navigation frmSample::navigation() { return Navigation(*this); }
 

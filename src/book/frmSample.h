@@ -25,6 +25,8 @@ class Prompter;
 // The document window of one book: page view, thumbnail strip, the page
 // fields and the window's menus. It hosts the book's state and wires its
 // controls to the commands; the commands themselves live in their own classes.
+// The window lives in a sub-window of the frame and is closed, and deleted,
+// through it.
 class frmSample : public QMainWindow {
     Q_OBJECT
 public:
@@ -75,11 +77,12 @@ public:
     DocumentTable& documents() { return documents_; }
 
 signals:
-    // The window is going away; it still holds its tag.
+    // The user closed the window and it is going away; it still holds its tag.
     void closing(frmSample* window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();

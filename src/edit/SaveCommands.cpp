@@ -5,28 +5,35 @@
 #include "Prompter.h"
 #include "frmSample.h"
 
+#include <algorithm>
+
 namespace palvenor {
 
 namespace {
 
 struct FileKind {
     int fileType;
-    QString testedExtension;
+    QString testedExtension;  // empty: the name is taken as it is
     QString appendedExtension;
 };
 
 FileKind kindOfFilter(int filterIndex) {
+    if (filterIndex == 1) return {imaging::FileTypeTiff, QStringLiteral(".TIF"), QStringLiteral(".tif")};
     if (filterIndex == 2) return {imaging::FileTypeBmp, QStringLiteral(".BMP"), QStringLiteral(".bmp")};
-    return {imaging::FileTypeTiff, QStringLiteral(".TIF"), QStringLiteral(".tif")};
+    return {imaging::FileTypeUnknown, QString(), QString()};
 }
 
-// The name with the extension of its file type: a name ending otherwise is
-// cut before its first dot (when its last four characters hold one) and
-// given the extension.
+// The name with the extension of its file type. A name ending otherwise
+// loses its own extension first: when the last four characters of the file
+// name hold a dot, the file name is cut before its first dot. Dots in the
+// folders are left alone.
 QString withExtension(QString name, const FileKind& kind) {
-    const QString last4 = name.right(4).toUpper();
-    if (last4 == kind.testedExtension) return name;
-    if (last4.contains(QLatin1Char('.'))) name = name.left(name.indexOf(QLatin1Char('.')));
+    if (kind.testedExtension.isEmpty()) return name;
+    if (name.right(4).toUpper() == kind.testedExtension) return name;
+    const qsizetype nameStart = folderOf(name).size();
+    const qsizetype tailStart = std::max(nameStart, name.size() - 4);
+    if (name.indexOf(QLatin1Char('.'), tailStart) >= 0)
+        name.truncate(name.indexOf(QLatin1Char('.'), nameStart));
     return name + kind.appendedExtension;
 }
 

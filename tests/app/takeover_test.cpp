@@ -85,7 +85,7 @@ TEST(HandOver, ClosingADocumentClearsTheFlag) {
     HandOverScene scene;
     scene.secondStartAsksFor(scene.book + QStringLiteral("/2"));
     ASSERT_EQ(scene.flag(), QStringLiteral("aktiv"));
-    delete scene.window->parentWidget();
+    scene.window->parentWidget()->close();
     EXPECT_EQ(scene.flag(), QString());
     EXPECT_EQ(scene.frame.documents().count(), 0);
 }

@@ -1,0 +1,151 @@
+#include "FrameScene.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace palvenor;
+using palvenor::test::FrameScene;
+
+namespace {
+
+// A shown frame, so that the tab strip is laid out and can be clicked.
+struct TabScene : FrameScene {
+    TabScene() {
+        frame.resize(1000, 700);
+        frame.show();
+    }
+    DocumentTable& documents() { return frame.documents(); }
+    QTabBar& tabs() { return frame.Tab1(); }
+
+    void rightClickTab(int index) {
+        QTest::mouseClick(&tabs(), Qt::RightButton, Qt::NoModifier, tabs().tabRect(index).center());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void newBook(int pageType) {
+        frame.findChild<QAction*>(QStringLiteral("mnuNeu%1").arg(pageType))->trigger();
+    }
+    QString handOverFlag() { return ini.IniLesen(kHandOverSection, kHandOverKey, QStringLiteral("?")); }
+};
+
+}  // namespace
+
+TEST(Tabs, ANewBookWhileTwoAreOpenIsTheThirdUntitledWindow) {
+    TabScene scene;
+    scene.open(scene.book(3, QStringLiteral("erstes.tif")));
+    scene.open(scene.book(4, QStringLiteral("zweites.tif")));
+    scene.prompter.answerFile(std::nullopt);  // the save dialog of the new book is cancelled
+    scene.newBook(3);
+
+    ASSERT_EQ(scene.documents().count(), 3);
+    frmSample* window = scene.documents().Fenster(3);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Bestimmungstabelle 3: Ohne Namen"));
+    EXPECT_EQ(scene.tabs().tabText(2), QStringLiteral("3: Ohne Namen"));
+    EXPECT_EQ(scene.tabs().currentIndex(), 2);
+    const DokumentEintrag& entry = scene.documents().Dokumente(3);
+    EXPECT_EQ(entry.Name, QStringLiteral("Ohne Namen"));
+    EXPECT_EQ(entry.Pfad, QStringLiteral("Ohne Namen"));
+    EXPECT_EQ(entry.Kopie, 0);
+    EXPECT_TRUE(entry.Erstellt.isValid());
+    EXPECT_EQ(scene.documents().AktuellesDokument, 3);
+    EXPECT_EQ(window->oleImgEdit1().PageType(), imaging::PageTypeGray8);
+    EXPECT_EQ(window->oleImgEdit1().PageCount(), 1);
+}
+
+TEST(Tabs, RightClickingTheMiddleTabClosesThatBookAndRenumbersTheRest) {
+    TabScene scene;
+    const QString first = scene.book(3, QStringLiteral("erstes.tif"));
+    const QString second = scene.book(3, QStringLiteral("zweites.tif"));
+    scene.open(first);
+    scene.open(second);
+    scene.open(first);
+    frmSample* third = scene.documents().Fenster(3);
+    scene.ini.IniSchreiben(kHandOverSection, kHandOverKey, QStringLiteral("aktiv"));
+
+    scene.rightClickTab(1);
+
+    ASSERT_EQ(scene.documents().count(), 2);
+    EXPECT_EQ(scene.documents().Fenster(2), third);
+    EXPECT_EQ(third->Tag(), 2);
+    EXPECT_EQ(scene.documents().Dokumente(2).Pfad, first);
+    EXPECT_EQ(scene.documents().Dokumente(2).Kopie, 2);
+    EXPECT_EQ(scene.tabs().count(), 2);
+    EXPECT_EQ(scene.tabs().tabText(0), QStringLiteral("Erstes"));
+    EXPECT_EQ(scene.tabs().tabText(1), QStringLiteral("Erstes"));
+    EXPECT_TRUE(third->windowTitle().startsWith(QStringLiteral("Erstes.tif(2) - "))) << third->windowTitle().toStdString();
+    EXPECT_TRUE(scene.documents().Fenster(1)->windowTitle().startsWith(QStringLiteral("Erstes.tif(1) - ")));
+    EXPECT_EQ(scene.documents().AktuellesDokument, 2);
+    EXPECT_EQ(scene.handOverFlag(), QString());
+    EXPECT_EQ(scene.frame.mdiArea().subWindowList().size(), 2);
+}
+
+TEST(Tabs, CancellingTheSavePromptKeepsAChangedBookOpen) {
+    TabScene scene;
+    scene.open(scene.book(3));
+    frmSample* changed = scene.open(scene.book(3, QStringLiteral("anderes.tif")));
+    changed->oleImgEdit1().setImageModified(true);
+    scene.prompter.answer(Prompter::Answer::Cancel);
+
+    scene.rightClickTab(1);
+
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].text, QStringLiteral("Sollen die Änderungen gespeichert werden?"));
+    ASSERT_EQ(scene.documents().count(), 2);
+    EXPECT_EQ(scene.documents().Fenster(2), changed);
+    EXPECT_TRUE(changed->oleImgEdit1().ImageModified());
+    EXPECT_EQ(scene.tabs().count(), 2);
+}
+
+TEST(Tabs, ClosingTheOnlyBookHidesTheTabStripAndTheNextBookIsEntryOne) {
+    TabScene scene;
+    scene.open(scene.book(2));
+    scene.rightClickTab(0);
+    EXPECT_EQ(scene.documents().count(), 0);
+    EXPECT_EQ(scene.documents().AktuellesDokument, 0);
+    EXPECT_FALSE(scene.tabs().isVisible());
+
+    frmSample* next = scene.open(scene.book(2, QStringLiteral("naechstes.tif")));
+    EXPECT_EQ(next->Tag(), 1);
+    EXPECT_EQ(scene.documents().count(), 1);
+    EXPECT_TRUE(scene.tabs().isVisible());
+}
+
+TEST(Tabs, ARunForANewScanAsksToDeleteTheScanFileAtEveryClose) {
+    TabScene scene;
+    const QString scan = scene.book(1, QStringLiteral("scan.tif"));
+    scene.frame.setStartCommandLine(QStringLiteral("neu:") + scan);
+    scene.open(scene.book(2));
+    scene.open(scene.book(2, QStringLiteral("zweites.tif")));
+
+    scene.prompter.answer(Prompter::Answer::No);
+    scene.rightClickTab(1);
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].text, QStringLiteral("Datei ") + scan + QStringLiteral(" löschen ?"));
+    EXPECT_EQ(scene.prompter.shown()[0].title, QStringLiteral("Scan-Programm beenden"));
+    EXPECT_EQ(scene.prompter.shown()[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_TRUE(QFile::exists(scan));
+
+    scene.prompter.answer(Prompter::Answer::Yes);
+    scene.rightClickTab(0);
+    EXPECT_EQ(scene.prompter.shown().size(), 2u);
+    EXPECT_FALSE(QFile::exists(scan));
+    EXPECT_EQ(scene.documents().count(), 0);
+}
+
+TEST(Tabs, ExitStopsWhenABookRefusesToClose) {
+    TabScene scene;
+    scene.open(scene.book(2));
+    frmSample* changed = scene.open(scene.book(2, QStringLiteral("anderes.tif")));
+    changed->oleImgEdit1().setImageModified(true);
+    scene.prompter.answer(Prompter::Answer::Cancel);
+
+    EXPECT_FALSE(scene.frame.close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(scene.documents().count(), 1);
+    EXPECT_EQ(scene.documents().Fenster(1), changed);
+    EXPECT_TRUE(scene.frame.isVisible());
+}
