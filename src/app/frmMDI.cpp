@@ -4,6 +4,8 @@
 #include "IniFile.h"
 #include "OpenRequest.h"
 #include "Prompter.h"
+#include "RecentFileItems.h"
+#include "RecentFiles.h"
 #include "RequestTakeover.h"
 #include "frmGotoDlg.h"
 #include "frmSample.h"
@@ -35,10 +37,15 @@ QString bookTabName(const DokumentEintrag& entry) {
     return ErsterGross(entry.Name.section(QLatin1Char('.'), 0, 0));
 }
 
+void showRecentItem(QAction* item, const QString& caption) {
+    item->setText(caption);
+    item->setVisible(true);
+}
+
 }  // namespace
 
-frmMDI::frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter), ini_(ini) {
+frmMDI::frmMDI(Prompter& prompter, IniFile& ini, RecentFiles& recentFiles, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter), ini_(ini), recentFiles_(recentFiles) {
     setObjectName(QStringLiteral("frmMDI"));
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
@@ -59,6 +66,7 @@ frmMDI::frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent)
         if (index >= 0) activateDocument(index + 1);
     });
     buildMenus();
+    ZuletztMenue();
 }
 
 frmMDI::~frmMDI() = default;
@@ -81,10 +89,32 @@ void frmMDI::buildMenus() {
         action->setObjectName(QStringLiteral("mnuNeu%1").arg(k));
         connect(action, &QAction::triggered, this, [this, k] { Neustart(k); });
     }
+    mnuRecentFile_ = addRecentFileItems(*file, *this);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Beenden"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &frmMDI::exitProgram);
+}
+
+void frmMDI::ZuletztHinzufuegen(const QString& path) {
+    recentFiles_.add(path);
+    ZuletztMenue();
+}
+
+void frmMDI::ZuletztMenue() {
+    const QStringList captions = recentFiles_.captions();
+    for (int i = 0; i < captions.size() && i < kRecentFileCount; ++i) {
+        showRecentItem(mnuRecentFile_[i], captions[i]);
+        for (int k = 1; k <= documents_.count(); ++k)
+            if (frmSample* window = documents_.Fenster(k))
+                showRecentItem(window->mnuRecentFile(i), captions[i]);
+    }
+}
+
+void frmMDI::mnuRecentFile_Click(int index) {
+    Kommandozeile = RecentFiles::pathOfCaption(mnuRecentFile_[index]->text());
+    mnuOpen_Click();
+    ZuletztMenue();
 }
 
 void frmMDI::Neustart(int k) {
@@ -132,6 +162,7 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
     attachDocumentCommands(*window);
     window->setTag(n);
     documents_.setFenster(n, window);
+    ZuletztMenue();  // the new window's menu shows the recent files too
     connect(window, &frmSample::closing, this, &frmMDI::documentClosed);
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QMdiArea;
 class QTabBar;
 
@@ -12,13 +13,14 @@ namespace palvenor {
 
 class IniFile;
 class Prompter;
+class RecentFiles;
 
 // The frame: holds the document windows, one tab per book in Tab1, and the
 // frame's own menu. Opening files and creating windows happen here.
 class frmMDI : public QMainWindow, public FrameLink {
     Q_OBJECT
 public:
-    frmMDI(Prompter& prompter, IniFile& ini, QWidget* parent = nullptr);
+    frmMDI(Prompter& prompter, IniFile& ini, RecentFiles& recentFiles, QWidget* parent = nullptr);
     ~frmMDI() override;
 
     // The pending open request (command line, hand-over or recent file).
@@ -44,6 +46,9 @@ public:
     QString startCommandLine() const override { return startCommandLine_; }
     imaging::ImgScan* scanner() override { return nullptr; }
     void setStartCommandLine(const QString& commandLine) { startCommandLine_ = commandLine; }
+    void ZuletztHinzufuegen(const QString& path) override;
+    void ZuletztMenue() override;
+    void mnuRecentFile_Click(int index) override;
 
     // A second program start asked this one to come to the front.
     void bringToFront();
@@ -64,6 +69,8 @@ private:
 
     Prompter& prompter_;
     IniFile& ini_;
+    RecentFiles& recentFiles_;
+    QList<QAction*> mnuRecentFile_;
     DocumentTable documents_;
     QMdiArea* area_ = nullptr;
     QTabBar* tabs_ = nullptr;

@@ -1,6 +1,7 @@
 #include "IniFile.h"
 #include "OpenRequest.h"
 #include "QtPrompter.h"
+#include "RecentFiles.h"
 #include "RunningInstance.h"
 #include "StartUp.h"
 #include "frmMDI.h"
@@ -32,7 +33,8 @@ int main(int argc, char* argv[]) {
     QtPrompter prompter;
     IniFile ini;
     RunningInstance instance(RunningInstance::defaultName(ini.path()));
-    frmMDI frame(prompter, ini);
+    RecentFiles recentFiles;
+    frmMDI frame(prompter, ini, recentFiles);
     prompter.setParentWindow(&frame);
     frame.Kommandozeile = commandLine(QApplication::arguments());
     frame.setStartCommandLine(frame.Kommandozeile);

@@ -4,8 +4,9 @@
 #include "ImgScan.h"
 #include "Numeric.h"
 #include "OpenRequest.h"
-#include "SavePrompt.h"
 #include "Prompter.h"
+#include "SavePrompt.h"
+#include "ViewModes.h"
 #include "frmSample.h"
 
 #include <QCoreApplication>
@@ -74,12 +75,18 @@ void DocumentLoader::Bild_vorhanden() {
         c.setAllEnabled(kViewModeButtons, true);
         bool anyMarked = false;
         for (const char* name : kViewModeButtons) anyMarked |= c.isChecked(QString::fromUtf8(name));
-        if (!anyMarked) c.setChecked(QStringLiteral("einzeln"), true);
+        if (!anyMarked) showOnePage();
     } else {
         c.setAllEnabled(kNavigationCommands, false);
-        c.setChecked(QStringLiteral("einzeln"), true);
+        showOnePage();
         c.setAllEnabled(kViewModeButtons, false);
     }
+}
+
+// Marks the option button `einzeln` and uses its layout, as a click does.
+void DocumentLoader::showOnePage() {
+    w_.controls().setChecked(QStringLiteral("einzeln"), true);
+    ViewModes(w_).show(ViewModes::OnePage);
 }
 
 void DocumentLoader::Neustart(int typ) {
@@ -120,6 +127,7 @@ void DocumentLoader::oeffnen() {
             w_.oleImgThumbnail1().setImage(previousImage);
             return;
         }
+        w_.frame().ZuletztHinzufuegen(edit.Image());
     }
     showRequestedPage(request);
 }

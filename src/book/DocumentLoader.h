@@ -26,6 +26,7 @@ public:
     void setUpWindow();
 
 private:
+    void showOnePage();
     bool chooseFile(const QString& request, const QString& path);
     std::optional<QString> convertedFaxFile(const QString& awdFile);
     void takeFile();

@@ -4,6 +4,10 @@
 
 namespace palvenor {
 
+// The recent files list holds this many books; the frame and every document
+// window show one menu item for each.
+inline constexpr int kRecentFileCount = 5;
+
 class frmSample;
 namespace imaging {
 class ImgScan;
@@ -33,6 +37,12 @@ public:
     virtual QString startCommandLine() const = 0;
     // The scanner the document windows use; nullptr when there is none.
     virtual imaging::ImgScan* scanner() = 0;
+    // Puts a book that was opened or saved at the top of the recent files.
+    virtual void ZuletztHinzufuegen(const QString& path) = 0;
+    // Shows the recent files in the menus of the frame and every window.
+    virtual void ZuletztMenue() = 0;
+    // Opens the recent file of menu item index (0-based) in a new window.
+    virtual void mnuRecentFile_Click(int index) = 0;
 };
 
 }  // namespace palvenor

@@ -3,7 +3,10 @@
 #include "DocumentLoader.h"
 #include "FrameLink.h"
 #include "Navigation.h"
+#include "RecentFileItems.h"
+#include "ViewModes.h"
 #include "WindowClosing.h"
+#include "ZoomCommands.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -35,15 +38,21 @@ frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& fr
     connect(edit_, &imaging::oleImgEdit::zoomChanged, this, &frmSample::showZoomField);
     buildMenus();
     buildPageBar();
-    connect(thumbnail_, &imaging::oleImgThumbnail::thumbClicked, this, [this](int page) {
-        edit_->setPage(page);
-        edit_->Display();
-        refreshPageFields(page);
-    });
+    connect(thumbnail_, &imaging::oleImgThumbnail::thumbClicked, this,
+            [this](int page) { ViewModes(*this).thumbnailClicked(page); });
     DocumentLoader(*this).setUpWindow();
 }
 
 frmSample::~frmSample() = default;
+
+// A resize lays the window out again and refits the page, which also ends a
+// fixed or stepwise zoom.
+void frmSample::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (isMinimized() || width() < 1 || height() < 1) return;
+    ViewModes(*this).layOut();
+    ZoomCommands(*this).refitAfterResize();
+}
 
 void frmSample::closeEvent(QCloseEvent* event) {
     if (!mayCloseWindow(*this)) {
@@ -75,6 +84,7 @@ void frmSample::buildMenus() {
                {QKeySequence::Save});
     addCommand(file, "mnuSaveAs", QStringLiteral("Speichern &als..."), [this] { runSaveAsCommand(); },
                {});
+    mnuRecentFile_ = addRecentFileItems(*file, frame_);
     file->addSeparator();
     QAction* current = file->addAction(QString());
     current->setObjectName(QStringLiteral("mnuAktuell"));
@@ -85,18 +95,38 @@ void frmSample::buildMenus() {
     connect(exit, &QAction::triggered, this, [this] { frame_.exitProgram(); });
     for (QAction* action : {open, current, exit}) controls_.add(action);
     buildPageMenu();
+    buildZoomMenu();
+    buildViewMenu();
 }
 
-QAction* frmSample::addCommand(QMenu* menu, const char* name, const QString& caption,
-                               std::function<void()> run, const QList<QKeySequence>& keys) {
+QAction* frmSample::newCommand(QMenu* menu, const char* name, const QString& caption,
+                               const QList<QKeySequence>& keys) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromUtf8(name));
     action->setShortcuts(keys);
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(action);  // the keys work wherever the focus is inside this window
-    connect(action, &QAction::triggered, this, std::move(run));
     controls_.add(action);
     return action;
+}
+
+QAction* frmSample::addCommand(QMenu* menu, const char* name, const QString& caption,
+                               std::function<void()> run, const QList<QKeySequence>& keys) {
+    QAction* action = newCommand(menu, name, caption, keys);
+    connect(action, &QAction::triggered, this, std::move(run));
+    return action;
+}
+
+// A menu entry with a check mark that only its command sets: choosing the
+// entry does not toggle the mark by itself.
+void frmSample::addCheckCommand(QMenu* menu, const char* name, const QString& caption,
+                                std::function<void()> run) {
+    QAction* action = newCommand(menu, name, caption, {});
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [action, run = std::move(run)](bool checked) {
+        action->setChecked(!checked);
+        run();
+    });
 }
 
 void frmSample::buildPageMenu() {
@@ -122,6 +152,15 @@ void frmSample::buildPageMenu() {
                [this] { navigation().pageInfo(); }, {});
 }
 
+QToolButton* frmSample::makeToolButton(const char* name, const QString& text, const QString& tip) {
+    auto* button = new QToolButton;
+    button->setObjectName(QString::fromUtf8(name));
+    button->setText(text);
+    button->setToolTip(tip);
+    controls_.add(button);
+    return button;
+}
+
 void frmSample::buildPageBar() {
     QToolBar* bar = addToolBar(QStringLiteral("Seiten"));
     bar->setObjectName(QStringLiteral("Toolbar1"));
@@ -142,13 +181,9 @@ void frmSample::buildPageBar() {
     connect(doppel, &QRadioButton::clicked, this, [this] { navigation().doublePages(); });
     bar->addWidget(frame1);
 
-    auto makeButton = [&](const char* name, const QString& text, const QString& tip) {
-        auto* button = new QToolButton;
-        button->setObjectName(QString::fromUtf8(name));
-        button->setText(text);
-        button->setToolTip(tip);
+    const auto makeButton = [&](const char* name, const QString& text, const QString& tip) {
+        QToolButton* button = makeToolButton(name, text, tip);
         bar->addWidget(button);
-        controls_.add(button);
         return button;
     };
     connect(makeButton("speichern", QStringLiteral("Speichern"), QStringLiteral("Datei speichern")),
@@ -182,31 +217,121 @@ void frmSample::buildPageBar() {
     });
     seite_->installEventFilter(this);
     buchseite_->installEventFilter(this);
-    mag_ = new QLineEdit;
-    mag_->setObjectName(QStringLiteral("mag"));
-    mag_->setMaximumWidth(70);
-    mag_->setAlignment(Qt::AlignRight);
-    mag_->setToolTip(QStringLiteral("Vergrößerung"));
-    bar->addWidget(mag_);
     bar->addSeparator();
 
     QToolButton* mark = makeButton("mark", QStringLiteral("Markieren"),
                                    QStringLiteral("Bereich markieren"));
     mark->setCheckable(true);
     bar->addSeparator();
-    const std::pair<const char*, QString> modeButtons[] = {
-        {"einzeln", QStringLiteral("Eine Seite")},
-        {"kombination", QStringLiteral("Seite und Kleinbild")},
-        {"album", QStringLiteral("Kleinbild")}};
-    for (const auto& [name, text] : modeButtons) {
-        QToolButton* button = makeButton(name, text, text);
+    buildZoomBar(bar);
+    bar->addSeparator();
+    buildViewModeButtons(bar);
+}
+
+void frmSample::buildZoomMenu() {
+    QMenu* zoom = menuBar()->addMenu(QStringLiteral("&Vergrößerung"));
+    zoom->setObjectName(QStringLiteral("mnuZoom"));
+    controls_.add(zoom->menuAction());
+    zoom->menuAction()->setObjectName(QStringLiteral("mnuZoom"));
+    addCommand(zoom, "mnuZoomIn", QStringLiteral("Ver&größern"), [this] { ZoomCommands(*this).zoomIn(); },
+               {QKeySequence::ZoomIn});
+    addCommand(zoom, "mnuZoomOut", QStringLiteral("Ver&kleinern"),
+               [this] { ZoomCommands(*this).zoomOut(); }, {QKeySequence::ZoomOut});
+    const auto checkable = [&](const char* name, const QString& caption, std::function<void()> run) {
+        addCheckCommand(zoom, name, caption, std::move(run));
+    };
+    checkable("mnuZoomToSelection", QStringLiteral("&Auswahl vergrößern"),
+              [this] { ZoomCommands(*this).zoomToSelection(); });
+    zoom->addSeparator();
+    checkable("mnuFitHeight", QStringLiteral("an &Höhe anpassen"),
+              [this] { ZoomCommands(*this).fit(ZoomCommands::FitToHeight); });
+    checkable("mnuFitWidth", QStringLiteral("an &Breite anpassen"),
+              [this] { ZoomCommands(*this).fit(ZoomCommands::FitToWidth); });
+    checkable("mnuBestFit", QStringLiteral("Beste &Anpassung"),
+              [this] { ZoomCommands(*this).fit(ZoomCommands::BestFit); });
+    checkable("mnuActual", QStringLiteral("Akt&uellle Größe"), [this] { ZoomCommands(*this).actualSize(); });
+    zoom->addSeparator();
+    const std::pair<int, const char*> fixed[] = {{25, "&25%"},   {50, "&50%"},   {75, "&75%"},
+                                                 {100, "&100%"}, {200, "2&00%"}, {400, "&400%"}};
+    for (const auto& [percent, caption] : fixed) {
+        const QByteArray name = "mnu" + QByteArray::number(percent);
+        checkable(name.constData(), QString::fromUtf8(caption),
+                  [this, percent = percent] { ZoomCommands(*this).fixedZoom(percent); });
+    }
+}
+
+void frmSample::buildViewMenu() {
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    controls_.add(view->menuAction());
+    view->menuAction()->setObjectName(QStringLiteral("mnuView"));
+    const auto checkable = [&](const char* name, const QString& caption, std::function<void()> run) {
+        addCheckCommand(view, name, caption, std::move(run));
+    };
+    checkable("mnuOnePage", QStringLiteral("&Eine Seite"), [this] {
+        ViewModes(*this).show(ViewModes::OnePage);
+        controls_.setChecked(QStringLiteral("einzeln"), true);
+    });
+    checkable("mnuPageThumbnail", QStringLiteral("&Seite und Kleinbild"),
+              [this] { ViewModes(*this).show(ViewModes::PageAndThumbnails); });
+    checkable("mnuThumbnail", QStringLiteral("&Kleinbild"),
+              [this] { ViewModes(*this).show(ViewModes::ThumbnailsOnly); });
+    view->addSeparator();
+    checkable("mnuFullScreen", QStringLiteral("ganzer &Bildschirm"),
+              [this] { ViewModes(*this).toggleFullScreen(); });
+    controls_.setChecked(QStringLiteral("mnuOnePage"), true);
+}
+
+// The zoom buttons, the fit buttons in `Frame2` and the zoom box `mag`.
+void frmSample::buildZoomBar(QToolBar* bar) {
+    QToolButton* gross = makeToolButton("gross", QStringLiteral("+"), QStringLiteral("vergrößern"));
+    QToolButton* klein = makeToolButton("klein", QStringLiteral("−"), QStringLiteral("verkleinern"));
+    connect(gross, &QToolButton::clicked, this, [this] { ZoomCommands(*this).zoomIn(); });
+    connect(klein, &QToolButton::clicked, this, [this] { ZoomCommands(*this).zoomOut(); });
+    bar->addWidget(gross);
+    bar->addWidget(klein);
+
+    auto* frame2 = new QGroupBox;
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* fits = new QHBoxLayout(frame2);
+    fits->setContentsMargins(2, 0, 2, 0);
+    const std::tuple<const char*, QString, QString, ZoomCommands::Fit> fitButtons[] = {
+        {"Voll", QStringLiteral("▣"), QStringLiteral("Beste Anpassung"), ZoomCommands::BestFit},
+        {"Hoch", QStringLiteral("↕"), QStringLiteral("an Höhe anpassen"), ZoomCommands::FitToHeight},
+        {"Breit", QStringLiteral("↔"), QStringLiteral("an Breite anpassen"), ZoomCommands::FitToWidth}};
+    for (const auto& [name, text, tip, mode] : fitButtons) {
+        QToolButton* fit = makeToolButton(name, text, tip);
+        fit->setCheckable(true);
+        connect(fit, &QToolButton::clicked, this, [this, mode = mode] { ZoomCommands(*this).fit(mode); });
+        fits->addWidget(fit);
+    }
+    bar->addWidget(frame2);
+
+    mag_ = new QLineEdit;
+    mag_->setObjectName(QStringLiteral("mag"));
+    mag_->setMaximumWidth(70);
+    mag_->setAlignment(Qt::AlignRight);
+    mag_->setToolTip(QStringLiteral("Vergrößerung"));
+    mag_->installEventFilter(this);
+    connect(mag_, &QLineEdit::returnPressed, this, [this] {
+        ZoomCommands(*this).typedZoom(mag_->text());
+        mag_->selectAll();
+    });
+    controls_.add(mag_);
+    bar->addWidget(mag_);
+}
+
+void frmSample::buildViewModeButtons(QToolBar* bar) {
+    const std::tuple<const char*, QString, ViewModes::Mode> modeButtons[] = {
+        {"einzeln", QStringLiteral("Eine Seite"), ViewModes::OnePage},
+        {"kombination", QStringLiteral("Seite und Kleinbild"), ViewModes::PageAndThumbnails},
+        {"album", QStringLiteral("Kleinbild"), ViewModes::ThumbnailsOnly}};
+    for (const auto& [name, text, mode] : modeButtons) {
+        QToolButton* button = makeToolButton(name, text, text);
         button->setCheckable(true);
         button->setAutoExclusive(true);
-        connect(button, &QToolButton::toggled, this, [this, name = QString::fromUtf8(name)](bool on) {
-            if (!on) return;
-            thumbnail_->setVisible(name != QStringLiteral("einzeln"));
-            edit_->setVisible(name != QStringLiteral("album"));
-        });
+        connect(button, &QToolButton::clicked, this, [this, mode = mode] { ViewModes(*this).show(mode); });
+        bar->addWidget(button);
     }
 }
 
@@ -216,7 +341,7 @@ void frmSample::refreshPageFields(double p) {
 }
 
 void frmSample::showZoomField() {
-    mag_->setText(QString::number(qRound(oleImgEdit1().Zoom())) + QLatin1Char('%'));
+    mag_->setText(ZoomCommands::zoomText(oleImgEdit1().Zoom()));
 }
 
 void frmSample::showPageFields() {
@@ -237,7 +362,8 @@ void frmSample::showDoublePages(bool doublePages) {
 // Every paint of the page view is the moment to look for a request handed
 // in by a second program start; the look happens right after the paint.
 bool frmSample::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && (watched == seite_ || watched == buchseite_)) {
+    if (event->type() == QEvent::FocusIn &&
+        (watched == seite_ || watched == buchseite_ || watched == mag_)) {
         auto* field = static_cast<QLineEdit*>(watched);
         QTimer::singleShot(0, field, &QLineEdit::selectAll);
     }

@@ -15,6 +15,8 @@ class QLineEdit;
 class QMenu;
 class QRadioButton;
 class QSplitter;
+class QToolBar;
+class QToolButton;
 
 namespace palvenor {
 
@@ -74,7 +76,14 @@ public:
     ControlSet& controls() { return controls_; }
     Prompter& prompter() { return prompter_; }
     FrameLink& frame() { return frame_; }
+    // Item i (0-based) of the recent files in the file menu.
+    QAction* mnuRecentFile(int i) { return mnuRecentFile_.at(i); }
     DocumentTable& documents() { return documents_; }
+    // Holds the thumbnail strip and the page view side by side.
+    QSplitter& pageSplitter() { return *splitter_; }
+
+    // A selection rectangle of non-zero size is drawn in the page view.
+    bool selectionPresent = false;
 
 signals:
     // The user closed the window and it is going away; it still holds its tag.
@@ -83,11 +92,21 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildMenus();
     void buildPageBar();
+    void addCheckCommand(QMenu* menu, const char* name, const QString& caption,
+                         std::function<void()> run);
     void buildPageMenu();
+    void buildZoomMenu();
+    void buildViewMenu();
+    QToolButton* makeToolButton(const char* name, const QString& text, const QString& tip);
+    void buildZoomBar(QToolBar* bar);
+    void buildViewModeButtons(QToolBar* bar);
+    QAction* newCommand(QMenu* menu, const char* name, const QString& caption,
+                        const QList<QKeySequence>& keys);
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         std::function<void()> run, const QList<QKeySequence>& keys);
     void setUpWindow();
@@ -96,6 +115,7 @@ private:
     Prompter& prompter_;
     FrameLink& frame_;
     int tag_ = 0;
+    QList<QAction*> mnuRecentFile_;
 
     PageModel pages_;
     ControlSet controls_;

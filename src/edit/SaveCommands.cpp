@@ -51,6 +51,7 @@ int SaveCommands::mnuSave_Click() {
         reportStatus();
         return 0;
     }
+    w_.frame().ZuletztHinzufuegen(edit.Image());
     w_.pages().Geaendert = false;
     return 0;
 }
@@ -68,7 +69,10 @@ int SaveCommands::mnuSaveAs_Click() {
         const FileKind kind = kindOfFilter(filterIndex);
         const QString name = withExtension(chosen, kind);
         edit.SaveAs(name, kind.fileType);
-        if (edit.StatusCode() == 0) takeSavedName(name);
+        if (edit.StatusCode() == 0) {
+            w_.frame().ZuletztHinzufuegen(name);
+            takeSavedName(name);
+        }
     }
     admin.FilterIndex = 0;
     admin.Filter.clear();

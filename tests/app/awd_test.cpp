@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "RecentFiles.h"
 #include "SampleBooks.h"
 #include "ScriptedPrompter.h"
 #include "frmMDI.h"
@@ -23,7 +24,8 @@ struct FaxScene {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
-    frmMDI frame{prompter, ini};
+    RecentFiles recentFiles{dir.filePath(QStringLiteral("Palvenor.conf"))};
+    frmMDI frame{prompter, ini, recentFiles};
     QString fax = writeFile(dir.path(), QStringLiteral("Fax.Awd"), QByteArray("AWD-Daten"));
     QString log = dir.filePath(QStringLiteral("aufrufe.log"));
 

@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "RecentFiles.h"
 #include "SampleBooks.h"
 #include "ScriptedPrompter.h"
 #include "frmMDI.h"
@@ -19,7 +20,8 @@ struct HandOverScene {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
-    frmMDI frame{prompter, ini};
+    RecentFiles recentFiles{dir.filePath(QStringLiteral("Palvenor.conf"))};
+    frmMDI frame{prompter, ini, recentFiles};
     QString book = makeBook(dir.path(), QStringLiteral("band.tif"), 20);
     frmSample* window = nullptr;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IniFile.h"
+#include "RecentFiles.h"
 #include "SampleBooks.h"
 #include "ScriptedPrompter.h"
 #include "frmMDI.h"
@@ -11,13 +12,15 @@
 
 namespace palvenor::test {
 
-// A frame on a test-local INI file with scripted answers, opening books as
-// the frame's Open command does.
+// A frame on a test-local INI file and recent files store with scripted
+// answers, opening books as the frame's Open command does.
 struct FrameScene {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
-    frmMDI frame{prompter, ini};
+    QString recentStore = dir.filePath(QStringLiteral("Palvenor.conf"));
+    RecentFiles recentFiles{recentStore};
+    frmMDI frame{prompter, ini, recentFiles};
 
     frmSample* open(const QString& request) {
         frame.Kommandozeile = request;

@@ -63,8 +63,8 @@ struct OpenedFile {
 };
 
 // Files opened for one operation, each once, whatever number of pages come
-// from it. A book that is also the target stays mapped while its replacement
-// is written; the rename leaves the mapping valid.
+// from it. A book that is also the target stays open while its replacement
+// is written; the rename leaves the open file valid.
 class OpenFiles {
 public:
     ImagingError open(const QString& path, const OpenedFile** file)

@@ -236,6 +236,19 @@ void oleImgEdit::applyFit() {
     }
 }
 
+void oleImgEdit::ZoomToSelection() {
+    const QRect selection = selection_.intersected(picture_.rect());
+    if (selection.isEmpty()) return;
+    const QSize area = viewport()->size();
+    const double zoom = 100.0 * std::min(double(area.width()) / selection.width(),
+                                         double(area.height()) / selection.height());
+    setZoom(static_cast<float>(zoom));
+    updateScrollBars();
+    horizontalScrollBar()->setValue(qRound(selection.left() * zoom / 100.0));
+    verticalScrollBar()->setValue(qRound(selection.top() * zoom / 100.0));
+    viewport()->update();
+}
+
 void oleImgEdit::setDisplayScaleAlgorithm(int algorithm) { scaleAlgorithm_ = algorithm; }
 
 QSize oleImgEdit::scaledSize() const {

@@ -47,6 +47,12 @@ public:
     // Fits the page to the view; the fit is kept when the view changes size.
     void FitTo(int fitType);
 
+    // The selection rectangle in page pixels; empty when none is drawn.
+    QRect SelectionRect() const { return selection_; }
+    void setSelectionRect(const QRect& rect) { selection_ = rect.normalized(); }
+    // Zooms so that the selection fills the view and scrolls it into sight.
+    void ZoomToSelection();
+
     int DisplayScaleAlgorithm() const { return scaleAlgorithm_; }
     void setDisplayScaleAlgorithm(int algorithm);
 
@@ -108,6 +114,7 @@ private:
     PageInfo info_;
     ImagingError status_;
     float zoom_ = 100.0f;
+    QRect selection_;
     int fitMode_ = -1;  // the kept fit mode, -1 for a zoom set by number
     int scaleAlgorithm_ = ScaleCrisp;
     bool modified_ = false;

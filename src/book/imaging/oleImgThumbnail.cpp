@@ -95,4 +95,9 @@ bool oleImgThumbnail::ThumbSelected(int page) const {
 
 void oleImgThumbnail::DeselectAllThumbs() { clearSelection(); }
 
+void oleImgThumbnail::showAsAlbum(bool album) {
+    setFlow(album ? QListView::LeftToRight : QListView::TopToBottom);
+    setWrapping(album);
+}
+
 }  // namespace palvenor::imaging

@@ -48,6 +48,8 @@ public:
     void setThumbSelected(int page, bool selected);
     bool ThumbSelected(int page) const;
     void DeselectAllThumbs();
+    // Thumbnails in rows filling the whole view, or one column as a strip.
+    void showAsAlbum(bool album);
 
     ThumbnailModel& model() { return model_; }
 

@@ -1,0 +1,67 @@
+#include "BenchTools.h"
+
+#include <QProcess>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <limits>
+
+namespace palvenor::bench {
+
+double bestOfMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare)
+{
+    using Clock = std::chrono::steady_clock;
+    double best = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare();
+        const Clock::time_point start = Clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+double peakRssMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;  // Linux counts in KiB
+}
+
+void runProgram(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        throw BenchFailure((program + QStringLiteral(" failed: ") + arguments.join(QLatin1Char(' '))).toStdString());
+}
+
+void copyFile(const QString& source, const QString& target)
+{
+    std::error_code error;
+    std::filesystem::copy_file(source.toStdString(), target.toStdString(),
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (error)
+        throw BenchFailure("copying " + source.toStdString() + ": " + error.message());
+}
+
+SampleBooks::SampleBooks(int pages)
+{
+    if (!folder_.isValid())
+        throw BenchFailure("no temporary folder");
+    longBook_ = folder_.filePath(QStringLiteral("long.tif"));
+    onePage_ = folder_.filePath(QStringLiteral("page.tif"));
+    const QString generator = QStringLiteral(PALVENOR_SAMPLEBOOK);
+    runProgram(generator, {longBook_, QStringLiteral("--pages"), QString::number(pages), QStringLiteral("--seed"),
+                           QStringLiteral("1")});
+    runProgram(generator, {onePage_, QStringLiteral("--pages"), QStringLiteral("1"), QStringLiteral("--seed"),
+                           QStringLiteral("2")});
+}
+
+}  // namespace palvenor::bench

@@ -1,0 +1,254 @@
+// palvenor-bench: how long the page handling takes on a 1,000-page book,
+// against bare libtiff, tiffcp and a plain file copy run on the same book in
+// the same invocation. Prints one "NAME: VALUE" line per figure; --quick
+// runs each figure fewer times.
+
+#include "BenchTools.h"
+#include "ImageFile.h"
+#include "PageAdmin.h"
+#include "oleImgEdit.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <tiffio.h>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace palvenor::bench {
+namespace {
+
+constexpr int BookPages = 1000;
+constexpr int MiddlePage = BookPages / 2;
+
+struct Runs {
+    int quickSteps;  // opening, decoding, one-page edits
+    int wholeBook;   // copying every page
+};
+
+void print(const char* name, double value)
+{
+    std::printf("%s: %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+void printCount(const char* name, int value)
+{
+    std::printf("%s: %d\n", name, value);
+    std::fflush(stdout);
+}
+
+void printRatio(const char* name, double ours, double reference)
+{
+    print(name, ours / reference);
+}
+
+void check(const imaging::ImagingError& error, const char* step)
+{
+    if (!error.ok())
+        throw BenchFailure(std::string(step) + ": " + imaging::failureText(error).toStdString());
+}
+
+// Opening the book and decoding page 1, as the document window does.
+void openAndDecodeFirstPage(const QString& book)
+{
+    imaging::ImagingError error;
+    const auto file = imaging::ImageFile::open(book, &error);
+    check(error, "open");
+    if (file->pageCount() != BookPages)
+        throw BenchFailure("the book has " + std::to_string(file->pageCount()) + " pages");
+    file->readPage(1, &error);
+    check(error, "decode page 1");
+}
+
+// The same with libtiff alone: every directory read to count the pages,
+// then page 1 decoded strip by strip.
+void libtiffOpenAndDecodeFirstPage(const QString& book)
+{
+    TIFF* tif = TIFFOpen(QFile::encodeName(book).constData(), "r");
+    if (!tif)
+        throw BenchFailure("libtiff cannot open the book");
+    int pages = 1;
+    while (TIFFReadDirectory(tif))
+        ++pages;
+    bool decoded = pages == BookPages && TIFFSetDirectory(tif, 0);
+    std::vector<uint8_t> strip(decoded ? size_t(TIFFStripSize(tif)) : 0);
+    for (uint32_t s = 0; decoded && s < TIFFNumberOfStrips(tif); ++s)
+        decoded = TIFFReadEncodedStrip(tif, s, strip.data(), tmsize_t(strip.size())) >= 0;
+    TIFFClose(tif);
+    if (!decoded)
+        throw BenchFailure("libtiff cannot decode page 1");
+}
+
+void openFigures(const SampleBooks& books, const Runs& runs)
+{
+    const double ours = bestOfMs(runs.quickSteps, [&] { openAndDecodeFirstPage(books.longBook()); });
+    const double libtiff = bestOfMs(runs.quickSteps, [&] { libtiffOpenAndDecodeFirstPage(books.longBook()); });
+    print("open_decode_page1_ms", ours);
+    print("libtiff_open_decode_page1_ms", libtiff);
+    printRatio("open_decode_page1_vs_libtiff_ratio", ours, libtiff);
+}
+
+void decodeFigure(const SampleBooks& books, const Runs& runs)
+{
+    imaging::ImagingError error;
+    const auto file = imaging::ImageFile::open(books.longBook(), &error);
+    check(error, "open");
+    print("decode_page_ms", bestOfMs(runs.quickSteps, [&] {
+              file->readPage(MiddlePage, &error);
+              check(error, "decode");
+          }));
+}
+
+// Decodes directory `index` of an open libtiff handle strip by strip.
+void libtiffDecodePage(TIFF* tif, int index)
+{
+    bool decoded = TIFFSetDirectory(tif, tdir_t(index));
+    std::vector<uint8_t> strip(decoded ? size_t(TIFFStripSize(tif)) : 0);
+    for (uint32_t s = 0; decoded && s < TIFFNumberOfStrips(tif); ++s)
+        decoded = TIFFReadEncodedStrip(tif, s, strip.data(), tmsize_t(strip.size())) >= 0;
+    if (!decoded)
+        throw BenchFailure("libtiff cannot decode page " + std::to_string(index + 1));
+}
+
+// Shows a page in the page view at best fit and paints it.
+void showPage(imaging::oleImgEdit& view, int page)
+{
+    view.setPage(page);
+    view.Display();
+    check(view.lastError(), "display");
+    view.viewport()->repaint();
+}
+
+// Turning to the next page as the reader sees it, against decoding that
+// page with libtiff alone; and going to the last page against the second.
+void pageTurnFigures(const SampleBooks& books, const Runs& runs)
+{
+    imaging::oleImgEdit view;
+    view.resize(1000, 800);
+    view.show();
+    view.setImage(books.longBook());
+    showPage(view, 1);
+    view.FitTo(imaging::oleImgEdit::BestFit);
+    int page = 1;
+    const double turn = bestOfMs(runs.quickSteps, [&] { showPage(view, ++page); });
+    TIFF* tif = TIFFOpen(QFile::encodeName(books.longBook()).constData(), "r");
+    if (!tif)
+        throw BenchFailure("libtiff cannot open the book");
+    int index = 0;
+    const double bare = bestOfMs(runs.quickSteps, [&] { libtiffDecodePage(tif, ++index); });
+    TIFFClose(tif);
+    print("page_turn_best_fit_ms", turn);
+    print("libtiff_decode_page_ms", bare);
+    printRatio("page_turn_vs_libtiff_decode_ratio", turn, bare);
+
+    const double far = bestOfMs(runs.quickSteps, [&] { showPage(view, BookPages); }, [&] { showPage(view, 1); });
+    const double near = bestOfMs(runs.quickSteps, [&] { showPage(view, 2); }, [&] { showPage(view, 1); });
+    print("goto_last_page_ms", far);
+    print("goto_second_page_ms", near);
+    printRatio("goto_last_vs_second_page_ratio", far, near);
+}
+
+std::vector<imaging::PageSource> everyPageOf(const QString& book)
+{
+    std::vector<imaging::PageSource> pages(BookPages);
+    for (int i = 0; i < BookPages; ++i) {
+        pages[size_t(i)].file = book;
+        pages[size_t(i)].page = i + 1;
+    }
+    return pages;
+}
+
+void copyFigures(const SampleBooks& books, const Runs& runs)
+{
+    const QString target = books.path(QStringLiteral("copy.tif"));
+    const std::vector<imaging::PageSource> pages = everyPageOf(books.longBook());
+    const double ours = bestOfMs(runs.wholeBook, [&] { check(imaging::writeBook(target, pages), "writeBook"); });
+    const double plain = bestOfMs(runs.wholeBook, [&] { copyFile(books.longBook(), target); });
+    print("copy_book_ms", ours);
+    print("file_copy_book_ms", plain);
+    printRatio("copy_book_vs_file_copy_ratio", ours, plain);
+
+    const QString tiffcp = QStandardPaths::findExecutable(QStringLiteral("tiffcp"));
+    if (tiffcp.isEmpty()) {
+        std::printf("note: tiffcp is not on PATH; copy_book_vs_tiffcp_ratio left out\n");
+        return;
+    }
+    QFile::remove(target);
+    const double reference = bestOfMs(
+        runs.wholeBook, [&] { runProgram(tiffcp, {books.longBook(), target}); }, [&] { QFile::remove(target); });
+    print("tiffcp_copy_book_ms", reference);
+    printRatio("copy_book_vs_tiffcp_ratio", ours, reference);
+}
+
+using Edit = std::function<imaging::ImagingError(const QString& book)>;
+
+// Times edit, each run on a fresh copy of original.
+void timeEdit(const char* name, const QString& original, const SampleBooks& books, const Runs& runs,
+              const Edit& edit)
+{
+    const QString book = books.path(QStringLiteral("edited.tif"));
+    print(name, bestOfMs(runs.quickSteps, [&] { check(edit(book), name); }, [&] { copyFile(original, book); }));
+}
+
+// One-page edits in the middle of the book as the generator wrote it
+// (libtiff's layout, the strips of every page apart), and an insert into the
+// book as this program writes it (all strips together), which is what a
+// book is after its first edit.
+void editFigures(const SampleBooks& books, const Runs& runs)
+{
+    const Edit insertOne = [&](const QString& book) {
+        return imaging::insertPages(book, MiddlePage, books.onePage(), 1, 1);
+    };
+    const Edit deleteOne = [](const QString& book) { return imaging::deletePages(book, MiddlePage, 1); };
+    timeEdit("insert_middle_ms", books.longBook(), books, runs, insertOne);
+    timeEdit("delete_page_ms", books.longBook(), books, runs, deleteOne);
+
+    const QString rewritten = books.path(QStringLiteral("rewritten.tif"));
+    check(imaging::writeBook(rewritten, everyPageOf(books.longBook())), "writeBook");
+    timeEdit("insert_middle_rewritten_book_ms", rewritten, books, runs, insertOne);
+}
+
+Runs runsFor(bool quick)
+{
+    return quick ? Runs{3, 2} : Runs{15, 7};
+}
+
+int run(bool quick)
+{
+    TIFFSetWarningHandler(nullptr);
+    const Runs runs = runsFor(quick);
+    const SampleBooks books(BookPages);
+    printCount("book_pages", BookPages);
+    openFigures(books, runs);
+    decodeFigure(books, runs);
+    pageTurnFigures(books, runs);
+    copyFigures(books, runs);
+    editFigures(books, runs);
+    print("peak_rss_mib", peakRssMiB());
+    return 0;
+}
+
+}  // namespace
+}  // namespace palvenor::bench
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");  // the page view is painted without a screen
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (!arguments.isEmpty() && arguments != QStringList{QStringLiteral("--quick")}) {
+        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick]\n");
+        return 2;
+    }
+    try {
+        return palvenor::bench::run(arguments.contains(QStringLiteral("--quick")));
+    } catch (const palvenor::bench::BenchFailure& failure) {
+        std::fprintf(stderr, "palvenor-bench: %s\n", failure.what());
+        return 1;
+    }
+}
