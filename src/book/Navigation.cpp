@@ -105,14 +105,18 @@ void Navigation::goTo() {
         enterInBuchseite(bookPage);
 }
 
+// "+n" typed into a page field sets the pagination offset instead of moving.
+bool Navigation::setOffsetIfPlus(const QString& typed) {
+    if (!typed.startsWith(QLatin1Char('+'))) return false;
+    w_.pages().OffsetSetzen(typed, w_.oleImgEdit1().Page());
+    w_.refreshPageFields(w_.oleImgEdit1().Page());
+    return true;
+}
+
 void Navigation::enterInSeite(const QString& typed) {
     PageModel& pages = w_.pages();
     pages.setSeite(typed);
-    if (typed.startsWith(QLatin1Char('+'))) {
-        pages.OffsetSetzen(typed, w_.oleImgEdit1().Page());
-        w_.refreshPageFields(w_.oleImgEdit1().Page());
-        return;
-    }
+    if (setOffsetIfPlus(typed)) return;
     const int count = w_.oleImgEdit1().PageCount();
     const double x = numericValue(typed) - pages.Versatz();
     if (typed == QStringLiteral("00") || x > count)
@@ -125,11 +129,7 @@ void Navigation::enterInSeite(const QString& typed) {
 void Navigation::enterInBuchseite(const QString& typed) {
     PageModel& pages = w_.pages();
     pages.setBuchseiteField(typed);
-    if (typed.startsWith(QLatin1Char('+'))) {
-        pages.OffsetSetzen(typed, w_.oleImgEdit1().Page());
-        w_.refreshPageFields(w_.oleImgEdit1().Page());
-        return;
-    }
+    if (setOffsetIfPlus(typed)) return;
     const int count = w_.oleImgEdit1().PageCount();
     const double x = numericValue(typed) - pages.Versatz();
     if (typed == QStringLiteral("00") || x > 2.0 * count) {

@@ -34,6 +34,7 @@ public:
     void pageInfo();
 
 private:
+    bool setOffsetIfPlus(const QString& typed);
     bool hasImage() const;
     void show(int page, bool zoomField = true);
     // Sets the field `seite` to an image page given without the offset.

@@ -1,31 +1,19 @@
-#include "IniFile.h"
-#include "RecentFiles.h"
-#include "SampleBooks.h"
-#include "ScriptedPrompter.h"
-#include "frmMDI.h"
-#include "frmSample.h"
+#include "FrameScene.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace palvenor;
 using palvenor::test::makeBook;
-using palvenor::test::ScriptedPrompter;
 using palvenor::test::writeFile;
 
 namespace {
 
 // A fax file beside a stand-in converter that "converts" by copying a
 // prepared TIFF book and notes each call in a log file.
-struct FaxScene {
-    QTemporaryDir dir;
-    ScriptedPrompter prompter;
-    IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
-    RecentFiles recentFiles{dir.filePath(QStringLiteral("Palvenor.conf"))};
-    frmMDI frame{prompter, ini, recentFiles};
+struct FaxScene : palvenor::test::FrameScene {
     QString fax = writeFile(dir.path(), QStringLiteral("Fax.Awd"), QByteArray("AWD-Daten"));
     QString log = dir.filePath(QStringLiteral("aufrufe.log"));
 

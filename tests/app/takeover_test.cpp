@@ -1,27 +1,15 @@
-#include "IniFile.h"
-#include "RecentFiles.h"
-#include "SampleBooks.h"
-#include "ScriptedPrompter.h"
-#include "frmMDI.h"
-#include "frmSample.h"
+#include "FrameScene.h"
 
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace palvenor;
 using palvenor::test::makeBook;
-using palvenor::test::ScriptedPrompter;
 
 namespace {
 
 // A running frame showing a 20-page book, with a request left by a second start.
-struct HandOverScene {
-    QTemporaryDir dir;
-    ScriptedPrompter prompter;
-    IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
-    RecentFiles recentFiles{dir.filePath(QStringLiteral("Palvenor.conf"))};
-    frmMDI frame{prompter, ini, recentFiles};
+struct HandOverScene : palvenor::test::FrameScene {
     QString book = makeBook(dir.path(), QStringLiteral("band.tif"), 20);
     frmSample* window = nullptr;
 
