@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QSplitter>
@@ -52,6 +53,20 @@ void frmSample::resizeEvent(QResizeEvent* event) {
     if (isMinimized() || width() < 1 || height() < 1) return;
     ViewModes(*this).layOut();
     ZoomCommands(*this).refitAfterResize();
+}
+
+// The window can be dragged by its surface, as by its title bar.
+void frmSample::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && parentWidget())
+        dragStart_ = event->globalPosition().toPoint() - parentWidget()->pos();
+    QMainWindow::mousePressEvent(event);
+}
+
+void frmSample::mouseMoveEvent(QMouseEvent* event) {
+    QWidget* sub = parentWidget();
+    if ((event->buttons() & Qt::LeftButton) && sub && !sub->isMaximized())
+        sub->move(event->globalPosition().toPoint() - dragStart_);
+    QMainWindow::mouseMoveEvent(event);
 }
 
 void frmSample::closeEvent(QCloseEvent* event) {

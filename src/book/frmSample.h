@@ -93,6 +93,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void buildMenus();
@@ -129,6 +131,7 @@ private:
     QAction* seiteAction_ = nullptr;  // the fields' places in the page bar
     QAction* buchseiteAction_ = nullptr;
     bool paintNoticePending_ = false;
+    QPoint dragStart_;  // where the surface was grabbed, in the frame's area
 };
 
 }  // namespace palvenor

@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QTest>
 
@@ -234,4 +236,19 @@ TEST(ViewModes, FullScreenTogglesTheWindowBetweenNormalAndMaximised) {
     s.trigger("mnuFullScreen");
     EXPECT_FALSE(sub->isMaximized());
     EXPECT_FALSE(s.checked("mnuFullScreen"));
+}
+
+TEST(ViewModes, AWindowIsDraggedByItsSurface) {
+    ZoomScene s;
+    auto* sub = qobject_cast<QMdiSubWindow*>(s.w->parentWidget());
+    sub->showNormal();
+    sub->setGeometry(10, 10, 600, 500);
+    const QPoint grab = s.w->mapFromGlobal(s.w->menuBar()->mapToGlobal(QPoint(s.w->menuBar()->width() - 5, 5)));
+    QTest::mousePress(s.w, Qt::LeftButton, Qt::NoModifier, grab);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(40, 25)),
+                     QPointF(s.w->mapToGlobal(grab + QPoint(40, 25))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(s.w, &move);
+    QTest::mouseRelease(s.w, Qt::LeftButton, Qt::NoModifier, grab + QPoint(40, 25));
+    EXPECT_EQ(sub->pos(), QPoint(50, 35));
 }
