@@ -7,6 +7,7 @@
 #include "ImageFile.h"
 #include "PageAdmin.h"
 #include "oleImgEdit.h"
+#include "oleImgThumbnail.h"
 
 #include <QApplication>
 #include <QFile>
@@ -114,13 +115,22 @@ void libtiffDecodePage(TIFF* tif, int index)
         throw BenchFailure("libtiff cannot decode page " + std::to_string(index + 1));
 }
 
-// Shows a page in the page view at best fit and paints it.
+// Paints a widget as the screen would, whether or not a screen shows it.
+void paint(QWidget& widget)
+{
+    static QImage screen;
+    if (screen.size() != widget.size())
+        screen = QImage(widget.size(), QImage::Format_RGB32);
+    widget.render(&screen);
+}
+
+// Shows a page in the page view and paints it.
 void showPage(imaging::oleImgEdit& view, int page)
 {
     view.setPage(page);
     view.Display();
     check(view.lastError(), "display");
-    view.viewport()->repaint();
+    paint(*view.viewport());
 }
 
 // Turning to the next page as the reader sees it, against decoding that
@@ -150,6 +160,64 @@ void pageTurnFigures(const SampleBooks& books, const Runs& runs)
     print("goto_last_page_ms", far);
     print("goto_second_page_ms", near);
     printRatio("goto_last_vs_second_page_ratio", far, near);
+}
+
+// One bare libtiff decode of the middle page, the reference of the view figures.
+double bareDecodeMs(const SampleBooks& books, const Runs& runs)
+{
+    TIFF* tif = TIFFOpen(QFile::encodeName(books.longBook()).constData(), "r");
+    if (!tif)
+        throw BenchFailure("libtiff cannot open the book");
+    const double ms = bestOfMs(runs.quickSteps, [&] { libtiffDecodePage(tif, MiddlePage - 1); });
+    TIFFClose(tif);
+    return ms;
+}
+
+// Redrawing the shown page at a new zoom works from the decoded page.
+void redrawFigures(const SampleBooks& books, const Runs& runs, double bare)
+{
+    imaging::oleImgEdit view;
+    view.resize(1000, 800);
+    view.show();
+    view.setImage(books.longBook());
+    showPage(view, MiddlePage);
+    for (const float zoom : {25.0f, 100.0f, 400.0f}) {
+        const double ms = bestOfMs(runs.quickSteps, [&] {
+            view.setZoom(zoom);
+            paint(*view.viewport());
+        }, [&] {
+            view.setZoom(zoom == 100.0f ? 50.0f : 100.0f);
+            paint(*view.viewport());
+        });
+        const std::string name = "redraw_" + std::to_string(int(zoom)) + "_percent";
+        print((name + "_ms").c_str(), ms);
+        printRatio((name + "_vs_libtiff_decode_ratio").c_str(), ms, bare);
+    }
+}
+
+// The first screen of thumbnails of the long book, from opening the strip.
+void thumbnailFigure(const SampleBooks& books, const Runs& runs, double bare)
+{
+    int shown = 0;
+    const double ms = bestOfMs(runs.quickSteps, [&] {
+        imaging::oleImgThumbnail strip;
+        strip.resize(140, 800);
+        strip.show();
+        strip.setImage(books.longBook());
+        QCoreApplication::processEvents();  // the strip lays its items out
+        paint(*strip.viewport());
+        shown = strip.model().decodedCount();
+    });
+    print("thumbnails_first_screen_ms", ms);
+    printCount("thumbnails_first_screen_count", shown);
+    printRatio("thumbnail_vs_libtiff_decode_ratio", ms / std::max(shown, 1), bare);
+}
+
+void viewFigures(const SampleBooks& books, const Runs& runs)
+{
+    const double bare = bareDecodeMs(books, runs);
+    redrawFigures(books, runs, bare);
+    thumbnailFigure(books, runs, bare);
 }
 
 std::vector<imaging::PageSource> everyPageOf(const QString& book)
@@ -226,6 +294,7 @@ int run(bool quick)
     openFigures(books, runs);
     decodeFigure(books, runs);
     pageTurnFigures(books, runs);
+    viewFigures(books, runs);
     copyFigures(books, runs);
     editFigures(books, runs);
     print("peak_rss_mib", peakRssMiB());

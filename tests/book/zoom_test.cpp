@@ -252,3 +252,30 @@ TEST(ViewModes, AWindowIsDraggedByItsSurface) {
     QTest::mouseRelease(s.w, Qt::LeftButton, Qt::NoModifier, grab + QPoint(40, 25));
     EXPECT_EQ(sub->pos(), QPoint(50, 35));
 }
+
+TEST(ViewModes, AResizeKeepsTheLayoutOfEveryMode) {
+    ZoomScene s;
+    auto* sub = qobject_cast<QMdiSubWindow*>(s.w->parentWidget());
+    sub->showNormal();
+    imaging::oleImgThumbnail& strip = s.w->oleImgThumbnail1();
+    imaging::oleImgEdit& page = s.w->oleImgEdit1();
+    const std::pair<const char*, ViewModes::Mode> modes[] = {{"mnuOnePage", ViewModes::OnePage},
+                                                             {"mnuPageThumbnail", ViewModes::PageAndThumbnails},
+                                                             {"mnuThumbnail", ViewModes::ThumbnailsOnly}};
+    for (const auto& [entry, mode] : modes) {
+        s.trigger(entry);
+        for (const QSize size : {QSize(760, 560), QSize(500, 650)}) {
+            sub->resize(size);
+            QCoreApplication::processEvents();
+            const int width = s.w->pageSplitter().width();
+            EXPECT_EQ(strip.isVisible(), mode != ViewModes::OnePage) << entry;
+            EXPECT_EQ(page.isVisible(), mode != ViewModes::ThumbnailsOnly) << entry;
+            if (mode == ViewModes::OnePage) EXPECT_EQ(page.width(), width) << entry;
+            if (mode == ViewModes::PageAndThumbnails) {
+                EXPECT_EQ(strip.width(), width / 7) << entry;
+                EXPECT_EQ(page.x() + page.width(), width) << entry;
+            }
+            if (mode == ViewModes::ThumbnailsOnly) EXPECT_EQ(strip.width(), width) << entry;
+        }
+    }
+}

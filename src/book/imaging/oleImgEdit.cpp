@@ -1,6 +1,7 @@
 #include "oleImgEdit.h"
 
 #include "PageAdmin.h"
+#include "PageScaling.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -9,7 +10,6 @@
 #include <QScrollBar>
 
 #include <algorithm>
-#include <vector>
 
 namespace palvenor::imaging {
 
@@ -268,58 +268,12 @@ void oleImgEdit::rebuildScaledPicture() {
     viewport()->update();
 }
 
-namespace {
-
-// Shrinks a black-and-white page to size by counting the ink of the source
-// pixels that fall into each screen pixel; the result is the share of
-// paper as grey. Works on the packed bits and skips white bytes whole, so a
-// text page costs little more than one pass over its bytes.
-QImage shrinkBlackAndWhite(const QImage& page, QSize size) {
-    const int srcWidth = page.width();
-    const int srcHeight = page.height();
-    const int width = size.width();
-    const int height = size.height();
-    const uchar inkBit = qGray(page.color(1)) < qGray(page.color(0)) ? 1 : 0;
-    const uchar whiteByte = inkBit ? 0x00 : 0xff;
-    std::vector<int> column(srcWidth);
-    std::vector<int> pixelsPerColumn(width, 0);
-    for (int x = 0; x < srcWidth; ++x) ++pixelsPerColumn[column[x] = int(qint64(x) * width / srcWidth)];
-
-    QImage shrunk(size, QImage::Format_Grayscale8);
-    std::vector<int> ink(width, 0);
-    int rowsInBin = 0;
-    int row = 0;
-    for (int y = 0; y < srcHeight; ++y) {
-        const uchar* line = page.constScanLine(y);
-        for (int byte = 0; byte * 8 < srcWidth; ++byte) {
-            if (line[byte] == whiteByte) continue;
-            for (int x = byte * 8; x < std::min(byte * 8 + 8, srcWidth); ++x)
-                ink[column[x]] += ((line[byte] >> (7 - (x & 7))) & 1) == inkBit;
-        }
-        ++rowsInBin;
-        const bool rowComplete = y + 1 == srcHeight || int(qint64(y + 1) * height / srcHeight) != row;
-        if (!rowComplete) continue;
-        uchar* out = shrunk.scanLine(row);
-        for (int x = 0; x < width; ++x) {
-            out[x] = uchar(255 - 255 * ink[x] / (pixelsPerColumn[x] * rowsInBin));
-            ink[x] = 0;
-        }
-        rowsInBin = 0;
-        ++row;
-    }
-    return shrunk;
-}
-
-}  // namespace
-
 // A page smaller than its pixels: averaged, and for a black-and-white page
 // shown crisp, black wherever enough ink falls into a screen pixel, so thin
 // strokes stay visible instead of dropping out.
 QImage oleImgEdit::scaledDown() const {
-    if (picture_.format() != QImage::Format_Mono)
-        return picture_.scaled(scaledSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QImage grey = shrinkBlackAndWhite(picture_, scaledSize());
-    if (scaleAlgorithm_ == ScaleGray) return grey;
+    QImage grey = shrinkPage(picture_, scaledSize());
+    if (picture_.format() != QImage::Format_Mono || scaleAlgorithm_ == ScaleGray) return grey;
     constexpr int kInkThreshold = 215;
     for (int y = 0; y < grey.height(); ++y) {
         uchar* line = grey.scanLine(y);

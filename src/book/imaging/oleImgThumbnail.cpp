@@ -1,5 +1,7 @@
 #include "oleImgThumbnail.h"
 
+#include "PageScaling.h"
+
 #include <QPainter>
 
 namespace palvenor::imaging {
@@ -48,10 +50,7 @@ QPixmap ThumbnailModel::thumbnail(int page) const {
     QPixmap pixmap(size_);
     pixmap.fill(Qt::lightGray);
     if (!picture.isNull()) {
-        const QImage source = picture.depth() == 1
-                                  ? picture.convertToFormat(QImage::Format_Grayscale8)
-                                  : picture;
-        const QImage small = source.scaled(size_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage small = shrinkPage(picture, picture.size().scaled(size_, Qt::KeepAspectRatio));
         QPainter painter(&pixmap);
         painter.drawImage((size_.width() - small.width()) / 2, (size_.height() - small.height()) / 2,
                           small);

@@ -1,7 +1,11 @@
 #include "PageAdmin.h"
+#include "SampleBooks.h"
+#include "oleImgThumbnail.h"
 #include "oleImgEdit.h"
 
 #include <QPainter>
+#include <QCoreApplication>
+#include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -88,4 +92,45 @@ TEST(PageView, AtFullSizeEveryPixelIsDrawnAsItIs) {
     EXPECT_LT(qGray(screen.pixel(line, 150)), 64);
     EXPECT_GT(qGray(screen.pixel(line - 1, 150)), 192);
     EXPECT_GT(qGray(screen.pixel(line + 1, 150)), 192);
+}
+
+TEST(PageView, ZoomingReusesTheDecodedPage) {
+    ShownPage shown(blockAndLinePage());
+    ASSERT_TRUE(QFile::remove(shown.view.Image()));  // nothing left to decode again
+    for (float zoom : {400.0f, 25.0f, 100.0f, 50.0f}) {
+        shown.view.setZoom(zoom);
+        const QImage screen = shown.painted();
+        const QSize page(qRound(1200 * zoom / 100), qRound(800 * zoom / 100));
+        const QPoint origin(std::max(0, (screen.width() - page.width()) / 2),
+                            std::max(0, (screen.height() - page.height()) / 2));
+        const QPoint insideBlock = origin + QPoint(qRound(150 * zoom / 100), qRound(150 * zoom / 100));
+        EXPECT_LT(qGray(screen.pixel(insideBlock)), 64) << zoom;
+    }
+}
+
+TEST(Thumbnails, OnlyTheVisibleThumbnailsOfALongBookAreDecoded) {
+    QTemporaryDir dir;
+    const QString book = palvenor::test::makeBook(dir.path(), QStringLiteral("lang.tif"), 1000);
+    ASSERT_FALSE(book.isEmpty());
+    oleImgThumbnail strip;
+    strip.resize(140, 700);
+    strip.show();
+    strip.setImage(book);
+    QCoreApplication::processEvents();
+    strip.repaint();
+    const int firstScreen = strip.model().decodedCount();
+    EXPECT_GT(firstScreen, 0);
+    EXPECT_LT(firstScreen, 20);
+
+    strip.scrollToBottom();
+    strip.repaint();
+    EXPECT_LT(strip.model().decodedCount(), 2 * firstScreen + 10);
+    // A thumbnail is the page itself, shrunk: the page number header is ink.
+    const QPixmap first = strip.model().data(strip.model().index(0), Qt::DecorationRole).value<QPixmap>();
+    EXPECT_EQ(first.size(), strip.model().thumbSize());
+    const QImage picture = first.toImage();
+    int ink = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) ink += qGray(picture.pixel(x, y)) < 160;
+    EXPECT_GT(ink, 50);
 }
