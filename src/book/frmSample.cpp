@@ -8,6 +8,7 @@
 #include "WindowClosing.h"
 #include "ZoomCommands.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
@@ -341,10 +342,11 @@ void frmSample::buildViewModeButtons(QToolBar* bar) {
         {"einzeln", QStringLiteral("Eine Seite"), ViewModes::OnePage},
         {"kombination", QStringLiteral("Seite und Kleinbild"), ViewModes::PageAndThumbnails},
         {"album", QStringLiteral("Kleinbild"), ViewModes::ThumbnailsOnly}};
+    auto* group = new QButtonGroup(this);  // one of the three is marked
     for (const auto& [name, text, mode] : modeButtons) {
         QToolButton* button = makeToolButton(name, text, text);
         button->setCheckable(true);
-        button->setAutoExclusive(true);
+        group->addButton(button);
         connect(button, &QToolButton::clicked, this, [this, mode = mode] { ViewModes(*this).show(mode); });
         bar->addWidget(button);
     }

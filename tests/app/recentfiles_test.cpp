@@ -223,3 +223,19 @@ TEST(RecentFileMenus, ABookThatFailsToLoadIsNotEntered) {
     EXPECT_EQ(shownItems(scene.frame), captions({book}));
     EXPECT_EQ(shownItems(*failed), captions({book}));
 }
+
+TEST(RecentFileMenus, AnEntryWhoseBookIsGoneSaysSoAndKeepsTheList) {
+    FrameScene scene;
+    const QString kept = scene.book(2, QStringLiteral("bleibt.tif"));
+    const QString gone = scene.dir.filePath(QStringLiteral("weg.tif"));
+    storeList(scene.recentStore, {gone, kept});
+    scene.frame.ZuletztMenue();
+
+    scene.prompter.answerFile(std::nullopt);  // the open dialog that follows is cancelled
+    item(scene.frame, 0)->trigger();
+    ASSERT_GE(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].text,
+              QStringLiteral("Die Datei ") + gone + QStringLiteral(" wurde nicht gefunden."));
+    EXPECT_EQ(stored(scene.recentStore), numbered({gone, kept}));
+    EXPECT_EQ(shownItems(scene.frame), captions({gone, kept}));
+}

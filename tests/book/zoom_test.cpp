@@ -182,6 +182,8 @@ TEST(ViewModes, EachLayoutChecksItsEntryAndSharesTheWindow) {
                       Qt::LeftButton);
     EXPECT_TRUE(s.checked("mnuPageThumbnail"));
     EXPECT_FALSE(s.checked("mnuOnePage"));
+    EXPECT_TRUE(s.checked("kombination"));
+    EXPECT_FALSE(s.checked("einzeln"));
     EXPECT_TRUE(strip.isVisible());
     EXPECT_TRUE(page.isVisible());
     const int width = s.w->pageSplitter().width();
