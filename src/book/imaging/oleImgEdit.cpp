@@ -272,14 +272,21 @@ void oleImgEdit::rebuildScaledPicture() {
 // shown crisp, black wherever enough ink falls into a screen pixel, so thin
 // strokes stay visible instead of dropping out.
 QImage oleImgEdit::scaledDown() const {
-    QImage grey = shrinkPage(picture_, scaledSize());
-    if (picture_.format() != QImage::Format_Mono || scaleAlgorithm_ == ScaleGray) return grey;
+    QImage shrunk = shrinkPage(picture_, scaledSize());
+    if (picture_.format() != QImage::Format_Mono) return shrunk;
+    // Straight into the screen's pixel format, so painting copies no more.
     constexpr int kInkThreshold = 215;
-    for (int y = 0; y < grey.height(); ++y) {
-        uchar* line = grey.scanLine(y);
-        for (int x = 0; x < grey.width(); ++x) line[x] = line[x] < kInkThreshold ? 0 : 255;
+    const bool crisp = scaleAlgorithm_ != ScaleGray;
+    QImage screen(shrunk.size(), QImage::Format_RGB32);
+    for (int y = 0; y < shrunk.height(); ++y) {
+        const uchar* grey = shrunk.constScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(screen.scanLine(y));
+        for (int x = 0; x < shrunk.width(); ++x) {
+            const int level = crisp ? (grey[x] < kInkThreshold ? 0 : 255) : grey[x];
+            out[x] = qRgb(level, level, level);
+        }
     }
-    return grey;
+    return screen;
 }
 
 void oleImgEdit::updateScrollBars() {
@@ -304,7 +311,7 @@ void oleImgEdit::paintEvent(QPaintEvent* event) {
     const QRect target = QRect(origin, content).intersected(event->rect());
     if (target.isEmpty()) return;
     if (zoom_ < 100.0f) {
-        if (scaledPixmap_.isNull()) scaledPixmap_ = QPixmap::fromImage(scaledDown());
+        if (scaledPixmap_.isNull()) scaledPixmap_ = QPixmap::fromImage(scaledDown(), Qt::NoFormatConversion);
         painter.drawPixmap(target, scaledPixmap_, target.translated(-origin));
         return;
     }
