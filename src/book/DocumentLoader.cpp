@@ -1,5 +1,6 @@
 #include "DocumentLoader.h"
 
+#include "AnnotationCommands.h"
 #include "FrameLink.h"
 #include "ImgScan.h"
 #include "Numeric.h"
@@ -97,6 +98,7 @@ void DocumentLoader::Neustart(int typ) {
     w_.runSaveAsCommand();
     w_.pages().Geaendert = false;
     w_.oleImgThumbnail1().setImage(edit.Image());
+    AnnotationCommands(w_).noTool();
     Bild_vorhanden();
     w_.pages().setBuchseiteField(QStringLiteral("1"));
     w_.showPageFields();
@@ -219,13 +221,14 @@ void DocumentLoader::showRequestedPage(const QString& request) {
     w_.refreshPageFields(edit.Page());
     pages.Seitenzahl = toInt16(edit.PageCount());
     w_.oleImgThumbnail1().setThumbSelected(1, true);
+    AnnotationCommands(w_).noTool();
     edit.setDisplayScaleAlgorithm(w_.controls().isChecked(QStringLiteral("mnuScaleToGray"))
                                       ? imaging::oleImgEdit::ScaleGray
                                       : imaging::oleImgEdit::ScaleCrisp);
     edit.Refresh();
     Bild_vorhanden();
     QCoreApplication::processEvents();
-    w_.controls().setChecked(QStringLiteral("mark"), true);
+    AnnotationCommands(w_).markMode();
     edit.FitTo(imaging::oleImgEdit::BestFit);
 }
 

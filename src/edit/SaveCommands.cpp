@@ -1,6 +1,7 @@
 #include "SaveCommands.h"
 
 #include "FrameLink.h"
+#include "Navigation.h"
 #include "OpenRequest.h"
 #include "Prompter.h"
 #include "frmSample.h"
@@ -63,17 +64,10 @@ int SaveCommands::mnuSaveAs_Click() {
     int filterIndex = admin.FilterIndex;
     const QString chosen = chooseTarget(&filterIndex);
     if (chosen.isEmpty()) return imaging::ErrorDialogCancelled;
-    if (chosen == edit.Image()) {
+    if (chosen == edit.Image())
         edit.Save();
-    } else {
-        const FileKind kind = kindOfFilter(filterIndex);
-        const QString name = withExtension(chosen, kind);
-        edit.SaveAs(name, kind.fileType);
-        if (edit.StatusCode() == 0) {
-            w_.frame().ZuletztHinzufuegen(name);
-            takeSavedName(name);
-        }
-    }
+    else
+        saveUnderNewName(chosen, filterIndex);
     admin.FilterIndex = 0;
     admin.Filter.clear();
     if (edit.StatusCode() != 0)
@@ -81,6 +75,58 @@ int SaveCommands::mnuSaveAs_Click() {
     else
         w_.pages().Geaendert = false;
     return 0;
+}
+
+// Page i is written from the shown page, so the resaving stops where the
+// user cancels the save question of a page turn: it never writes one page
+// over another.
+void SaveCommands::mnuResave_Click() {
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    if (edit.Image().isEmpty()) return;
+    Navigation navigation = w_.navigation();
+    navigation.firstPage();
+    if (edit.Page() != 1) return;
+    const int count = edit.PageCount();
+    for (int i = 1; i <= count; ++i) {
+        edit.SavePage(edit.Image(), edit.FileType(), i);
+        if (i == edit.PageCount()) break;
+        navigation.nextPage();
+        if (edit.Page() != i + 1) return;
+    }
+    navigation.firstPage();
+}
+
+void SaveCommands::saveUnderNewName(const QString& chosen, int filterIndex) {
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    const FileKind kind = kindOfFilter(filterIndex);
+    const QString name = withExtension(chosen, kind);
+    const QString book = edit.Image();
+    const int page = edit.Page();
+    const int pageCount = edit.PageCount();
+    edit.SaveAs(name, kind.fileType);
+    if (edit.StatusCode() != 0) return;
+    w_.frame().ZuletztHinzufuegen(name);
+    takeSavedName(name);
+    if (kind.fileType == imaging::FileTypeBmp) takeBitmap(name, book, page, pageCount);
+}
+
+// A bitmap holds one page: the shown one went into it, and it is the
+// window's one-page document now. The user learns that the other pages
+// stayed in the book only.
+void SaveCommands::takeBitmap(const QString& bitmap, const QString& book, int page, int pageCount) {
+    w_.oleImgEdit1().setPage(1);
+    w_.pages().Seitenzahl = 1;
+    w_.refreshPageFields(1);
+    w_.Bild_vorhanden();
+    if (pageCount < 2 || book.isEmpty()) return;
+    w_.prompter().inform(QStringLiteral("Eine Windows-Bitmap nimmt nur eine Seite auf.\n"
+                                        "In die Datei %1 wurde nur die angezeigte Seite %2 geschrieben.\n"
+                                        "Das Buch %3 mit seinen %4 Seiten bleibt unverändert.")
+                             .arg(bitmap)
+                             .arg(page)
+                             .arg(book)
+                             .arg(pageCount),
+                         kAppTitle);
 }
 
 // The target: the record's request when it names one (a new scanned book),

@@ -1,5 +1,6 @@
 #include "ImageFile.h"
 
+#include "AnnotationTag.h"
 #include "TiffDecode.h"
 #include "TiffLibrary.h"
 #include "TiffStructure.h"
@@ -148,6 +149,18 @@ public:
         }
         report(error, ImagingError{});
         return image;
+    }
+
+    QByteArray annotationData(int page) const override
+    {
+        std::vector<tiff::Entry> entries;
+        if (page < 1 || page > pageCount() ||
+            !tiff::readDirectory(*bytes_, layout_, layout_.directories[size_t(page - 1)], &entries))
+            return {};
+        const tiff::Entry* entry = tiff::findEntry(entries, AnnotationTag);
+        if (!entry || !entry->valid)
+            return {};
+        return QByteArray(reinterpret_cast<const char*>(entry->value.data()), qsizetype(entry->value.size()));
     }
 
 private:
@@ -335,6 +348,7 @@ public:
     int fileType() const override { return FileTypeBmp; }
     int pageCount() const override { return 1; }
     PageInfo pageInfo(int page) const override { return page == 1 ? info_ : PageInfo{}; }
+    QByteArray annotationData(int) const override { return {}; }
 
     QImage readPage(int page, ImagingError* error) const override
     {

@@ -29,6 +29,9 @@ public:
     // palette pages as Indexed8, colour pages as RGB32. A null image and
     // *error on failure.
     virtual QImage readPage(int page, ImagingError* error) const = 0;
+    // The bytes of the page's annotation entry (AnnotationTag.h); empty when
+    // the page has none.
+    virtual QByteArray annotationData(int page) const = 0;
 };
 
 }  // namespace palvenor::imaging

@@ -1,5 +1,6 @@
 #include "PageAdmin.h"
 
+#include "AnnotationTag.h"
 #include "ImageFile.h"
 #include "TiffBookWriter.h"
 #include "TiffEncode.h"
@@ -31,6 +32,23 @@ int g_failAfterPages = -1;
 ImagingError failure(int code, const QString& description)
 {
     return ImagingError{code, description};
+}
+
+// What keeps a file from being written at path, in the user's words; empty
+// when nothing is to be seen from outside.
+QString unwritableReason(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("der Ordner %1 fehlt").arg(folder.filePath());
+    if (!folder.isDir())
+        return QStringLiteral("%1 ist kein Ordner").arg(folder.filePath());
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("die Datei ist schreibgeschützt");
+    if (!folder.isWritable())
+        return QStringLiteral("der Ordner %1 ist schreibgeschützt").arg(folder.filePath());
+    return {};
 }
 
 ImagingError writeFailed(const QString& path, const QString& reason)
@@ -236,7 +254,22 @@ private:
     QString reason_;
 };
 
-ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType, double dpi, const QString& origin)
+// The page's annotation entry, to go into its directory.
+std::vector<tiff::Entry> annotationEntry(const QByteArray& annotations)
+{
+    if (annotations.isEmpty())
+        return {};
+    tiff::Entry entry;
+    entry.tag = AnnotationTag;
+    entry.type = tiff::TypeUndefined;
+    entry.count = uint64_t(annotations.size());
+    entry.valid = true;
+    entry.value.assign(annotations.begin(), annotations.end());
+    return {entry};
+}
+
+ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType, double dpi, const QString& origin,
+                        const QByteArray& annotations = {})
 {
     QByteArray encoded;
     QString reason;
@@ -247,7 +280,7 @@ ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType,
     source->path = origin;
     source->bytes = FileBytes::fromBuffer(std::move(encoded));
     if (tiff::readLayout(*source->bytes, &source->layout) != tiff::LayoutStatus::Ok ||
-        writer->addPage(source, 0) != BookWriter::AddResult::Ok)
+        writer->addPage(source, 0, annotationEntry(annotations)) != BookWriter::AddResult::Ok)
         return failure(StatusConverterFailed, QStringLiteral("Das Bild konnte nicht umgewandelt werden: ") + origin);
     return {};
 }
@@ -265,7 +298,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
                 return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(i + 1));
             const QString origin = QStringLiteral("Bild für Seite %1").arg(i + 1);
             if (ImagingError e = addEncoded(&writer, page.picture, tiff::pageTypeForPicture(page.picture),
-                                            page.resolution, origin);
+                                            page.resolution, origin, page.annotations);
                 !e.ok())
                 return e;
             continue;
@@ -295,7 +328,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     const QString path = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly))
-        return writeFailed(target, save.errorString());
+        return writeFailure(target, save.errorString());
     SaveFileSink sink(&save);
 
     const int failAfter = g_failAfterPages;
@@ -324,7 +357,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
         return writeFailed(target, sink.reason());
     }
     if (!save.commit())
-        return writeFailed(target, save.errorString());
+        return writeFailure(target, save.errorString());
     return {};
 }
 
@@ -373,6 +406,12 @@ void bookPages(const QString& target, int first, int last, std::vector<PageSourc
 }
 
 }  // namespace
+
+ImagingError writeFailure(const QString& target, const QString& systemReason)
+{
+    const QString reason = unwritableReason(target);
+    return writeFailed(target, reason.isEmpty() ? systemReason : reason);
+}
 
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages)
 {

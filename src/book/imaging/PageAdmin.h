@@ -16,14 +16,20 @@ struct PageSource {
     int page = 1;
     QImage picture;  // used when file is empty
     double resolution = 300;  // dpi for an encoded picture
+    QByteArray annotations = {};  // the annotation entry of an encoded picture; empty for none
 };
 
 // Writes a multi-page TIFF from the given pages. TIFF source pages are copied
-// as raw strips or tiles with all their tags, never decoded. BMP and other
+// as raw strips or tiles with all their tags (their annotations too), never decoded. BMP and other
 // picture sources are decoded and encoded. The result goes to a temporary
 // file in the target's folder and replaces target by rename only when it is
 // complete; on failure target is untouched.
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages);
+
+// The failure of writing target, with what keeps it from being written as
+// the user can see it (a folder missing or read-only, a read-only file), or
+// else the system's reason.
+ImagingError writeFailure(const QString& target, const QString& systemReason);
 
 // Page sequence changes on a file on disk, all through writeBook.
 // Source pages are sourcePage..sourcePage+count-1 of source (a TIFF or a BMP);

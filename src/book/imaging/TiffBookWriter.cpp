@@ -174,7 +174,8 @@ uint64_t padded(uint64_t length)
 
 }  // namespace
 
-BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> source, size_t index)
+BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> source, size_t index,
+                                          const std::vector<Entry>& added)
 {
     if (!source || index >= source->layout.directories.size())
         return AddResult::Corrupt;
@@ -213,6 +214,7 @@ BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> sour
         }
     }
 
+    page.entries = added;  // first, so that they win over entries of their tag below
     for (Entry& e : all) {
         if (isReplacedOrDropped(e.tag) || !e.valid || e.type == TypeIfd || e.type == TypeIfd8)
             continue;

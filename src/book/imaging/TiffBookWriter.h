@@ -44,9 +44,11 @@ public:
     enum class AddResult { Ok, Corrupt };
     enum class WriteResult { Ok, SinkFailed, Stopped, MixedByteOrder };
 
-    // Adds directory `index` of source as the next page. Corrupt if the
-    // directory, its strip table or its strips do not lie within the file.
-    AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index);
+    // Adds directory `index` of source as the next page, with `added` entries
+    // set over any of the same tag. Corrupt if the directory, its strip
+    // table or its strips do not lie within the file.
+    AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index,
+                      const std::vector<Entry>& added = {});
     size_t pageCount() const { return pages_.size(); }
 
     // Writes every page. afterPage(n), if given, runs once the data of n

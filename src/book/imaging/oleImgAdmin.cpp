@@ -3,6 +3,8 @@
 #include "ImageFile.h"
 #include "PageAdmin.h"
 
+#include <QImageReader>
+
 namespace palvenor::imaging {
 
 QString bookFileFilter() {
@@ -11,9 +13,20 @@ QString bookFileFilter() {
                           "Faxdateien (*.awd *.AWD);;Alle Dateien (*)");
 }
 
+QString pictureFileFilter() {
+    return QStringLiteral("Bilder (*.png *.jpg *.jpeg *.gif *.bmp *.tif *.tiff *.PNG *.JPG *.JPEG *.GIF *.BMP *.TIF);;"
+                          "Alle Dateien (*)");
+}
+
 void oleImgAdmin::setImage(const QString& path) {
     image_ = path;
     ImagingError error;
+    if (OpenFor == PictureFile) {
+        status_ = QImageReader(path).canRead()
+                      ? ImagingError{}
+                      : ImagingError{StatusNotAnImage, QStringLiteral("Die Datei ist kein lesbares Bild: ") + path};
+        return;
+    }
     if (path.endsWith(QStringLiteral(".awd"), Qt::CaseInsensitive)) {
         status_ = {};  // a fax file is read through its converted copy
         return;
@@ -23,7 +36,7 @@ void oleImgAdmin::setImage(const QString& path) {
 }
 
 int oleImgAdmin::ShowFileDialog(int mode, Prompter& prompter, const QString& folder) {
-    const QString filter = Filter.isEmpty() ? bookFileFilter() : Filter;
+    const QString filter = !Filter.isEmpty() ? Filter : OpenFor == PictureFile ? pictureFileFilter() : bookFileFilter();
     std::optional<QString> chosen;
     if (mode == OpenDialog) {
         chosen = prompter.openFileName(QStringLiteral("Öffnen"), folder, filter);

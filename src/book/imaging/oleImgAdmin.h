@@ -20,6 +20,10 @@ public:
     QString Filter;        // Qt filter text; "" offers the book file types
     int FilterIndex = 0;   // 1-based index of the filter chosen in the last dialog
     int DialogFlags = 0;
+    // What the open dialog looks for: a book, checked as one when it is
+    // chosen, or a picture for an annotation, checked as a picture.
+    enum OpenKind { BookFile = 0, PictureFile = 1 };
+    int OpenFor = BookFile;
 
     // Returns 0, or ErrorDialogCancelled when the user cancels. On success the
     // chosen name is in Image (and checked, for an open dialog).
@@ -42,5 +46,7 @@ private:
 
 // The filter the open dialog offers when none is set.
 QString bookFileFilter();
+// The filter of the open dialog for pictures.
+QString pictureFileFilter();
 
 }  // namespace palvenor::imaging

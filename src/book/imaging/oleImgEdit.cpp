@@ -1,9 +1,12 @@
 #include "oleImgEdit.h"
 
+#include "AnnotationTag.h"
 #include "PageAdmin.h"
 #include "PageScaling.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSaveFile>
 #include <QPaintEvent>
@@ -58,6 +61,7 @@ oleImgEdit::oleImgEdit(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(true);
     horizontalScrollBar()->setSingleStep(24);
     verticalScrollBar()->setSingleStep(24);
+    selectionTool_ = makeSelectionTool(*this);
 }
 
 oleImgEdit::~oleImgEdit() = default;
@@ -95,6 +99,7 @@ void oleImgEdit::Display() {
     if (picture.isNull()) return;
     picture_ = std::move(picture);
     info_ = file_->pageInfo(page_);
+    annotations_.replace(decodeAnnotations(file_->annotationData(page_)).value_or(std::vector<Annotation>{}));
     modified_ = false;
     fullPixmap_ = QPixmap();
     rebuildScaledPicture();
@@ -108,6 +113,7 @@ void oleImgEdit::Refresh() {
 
 void oleImgEdit::ClearDisplay() {
     picture_ = QImage();
+    annotations_.replace({});
     fullPixmap_ = QPixmap();
     scaledPixmap_ = QPixmap();
     info_ = {};
@@ -121,6 +127,7 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
     picture_.setDotsPerMeterX(qRound(xResolution / 0.0254));
     picture_.setDotsPerMeterY(qRound(yResolution / 0.0254));
     info_ = {width, height, xResolution, yResolution, pageType, 1, QStringLiteral("unkomprimiert")};
+    annotations_.replace({});
     file_.reset();
     page_ = 1;
     status_ = {};
@@ -133,7 +140,7 @@ namespace {
 ImagingError writeBitmap(const QString& file, const QImage& picture) {
     QSaveFile out(file);
     if (out.open(QIODevice::WriteOnly) && picture.save(&out, "BMP") && out.commit()) return {};
-    return {StatusWriteFailed, QStringLiteral("Die Datei konnte nicht geschrieben werden: ") + file};
+    return writeFailure(file, out.errorString());
 }
 
 }  // namespace
@@ -149,7 +156,7 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
     const int count = existing ? existing->pageCount() : 0;
     for (int i = 1; i <= std::max(count, page); ++i) {
         if (i == page)
-            pages.push_back({QString(), 1, picture_, dpi});
+            pages.push_back({QString(), 1, picture_, dpi, encodeAnnotations(annotations_.items())});
         else if (i <= count)
             pages.push_back({file, i, QImage(), dpi});
     }
@@ -175,7 +182,8 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
     }
     std::vector<PageSource> pages;
     for (int i = 1; i <= file_->pageCount(); ++i)
-        pages.push_back(i == page_ && modified_ ? PageSource{QString(), 1, picture_, info_.xResolution}
+        pages.push_back(i == page_ && modified_ ? PageSource{QString(), 1, picture_, info_.xResolution,
+                                                             encodeAnnotations(annotations_.items())}
                                                 : PageSource{image_, i, QImage(), 0});
     status_ = writeBook(file, pages);
 }
@@ -298,18 +306,29 @@ void oleImgEdit::updateScrollBars() {
     verticalScrollBar()->setPageStep(area.height());
 }
 
+// Where the page's top left corner is in the view: a page smaller than the
+// view is centred, a larger one follows the scroll bars.
+QPoint oleImgEdit::pageOrigin() const {
+    const QSize content = scaledSize();
+    const QSize area = viewport()->size();
+    return {content.width() < area.width() ? (area.width() - content.width()) / 2 : -horizontalScrollBar()->value(),
+            content.height() < area.height() ? (area.height() - content.height()) / 2
+                                             : -verticalScrollBar()->value()};
+}
+
+QPointF oleImgEdit::toPage(QPointF viewPoint) const { return (viewPoint - pageOrigin()) * screenPixel(); }
+
 void oleImgEdit::paintEvent(QPaintEvent* event) {
     if (picture_.isNull()) return;
     QPainter painter(viewport());
-    const QSize content = scaledSize();
-    const QSize area = viewport()->size();
-    // Centre a page smaller than the view; otherwise follow the scroll bars.
-    const QPoint origin(content.width() < area.width() ? (area.width() - content.width()) / 2
-                                                        : -horizontalScrollBar()->value(),
-                        content.height() < area.height() ? (area.height() - content.height()) / 2
-                                                          : -verticalScrollBar()->value());
-    const QRect target = QRect(origin, content).intersected(event->rect());
+    const QPoint origin = pageOrigin();
+    const QRect target = QRect(origin, scaledSize()).intersected(event->rect());
     if (target.isEmpty()) return;
+    paintPage(painter, origin, target);
+    paintOverlay(painter, origin, target);
+}
+
+void oleImgEdit::paintPage(QPainter& painter, QPoint origin, const QRect& target) {
     if (zoom_ < 100.0f) {
         if (scaledPixmap_.isNull()) scaledPixmap_ = QPixmap::fromImage(scaledDown(), Qt::NoFormatConversion);
         painter.drawPixmap(target, scaledPixmap_, target.translated(-origin));
@@ -320,6 +339,190 @@ void oleImgEdit::paintEvent(QPaintEvent* event) {
     const QRectF source((target.left() - origin.x()) / scale, (target.top() - origin.y()) / scale,
                         target.width() / scale, target.height() / scale);
     painter.drawPixmap(QRectF(target), fullPixmap_, source);
+}
+
+// Annotations, the selection rectangle and what the pressed tool shows, in
+// page pixels over the page.
+void oleImgEdit::paintOverlay(QPainter& painter, QPoint origin, const QRect& target) const {
+    painter.setClipRect(target);
+    painter.translate(origin);
+    painter.scale(zoom_ / 100.0, zoom_ / 100.0);
+    const QRectF area(QPointF(target.topLeft() - origin) * screenPixel(), QSizeF(target.size()) * screenPixel());
+    annotations_.paint(painter, area);
+    if (!selection_.isEmpty()) {
+        painter.setPen(QPen(Qt::blue, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(selection_);
+    }
+    if (pressed_) pressed_->paint(painter);
+}
+
+void oleImgEdit::repaintPageArea(const QRectF& area) {
+    if (area.isEmpty()) return;
+    const QRectF onScreen(QPointF(pageOrigin()) + area.topLeft() / screenPixel(), area.size() / screenPixel());
+    viewport()->update(onScreen.toAlignedRect().adjusted(-2, -2, 2, 2));
+}
+
+namespace {
+
+int buttonCode(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+}  // namespace
+
+void oleImgEdit::mousePressEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), at.x() * TwipsPerPixel,
+                   at.y() * TwipsPerPixel);
+    if (event->button() != Qt::LeftButton || picture_.isNull()) return;
+    pressed_ = leftButtonTool();
+    if (pressed_) pressed_->press(toPage(at), event->modifiers());
+}
+
+void oleImgEdit::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    emit mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), at.x() * TwipsPerPixel,
+                   at.y() * TwipsPerPixel);
+    if (pressed_ && (event->buttons() & Qt::LeftButton)) pressed_->move(toPage(at));
+}
+
+void oleImgEdit::mouseReleaseEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), at.x() * TwipsPerPixel,
+                 at.y() * TwipsPerPixel);
+    if (event->button() != Qt::LeftButton || !pressed_) return;
+    std::exchange(pressed_, nullptr)->release(toPage(at));
+}
+
+// The chosen annotation tool; without one the selection rectangle, unless
+// it is switched off or the hand is out.
+PageTool* oleImgEdit::leftButtonTool() {
+    if (tool_) return tool_.get();
+    if (selectionRectangle_ && mousePointer_ != PointerHand) return selectionTool_.get();
+    return nullptr;
+}
+
+void oleImgEdit::takeSelection(const QRect& area) {
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    selection_ = area;
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    emit selectionDrawn(area.x(), area.y(), area.width(), area.height());
+}
+
+double oleImgEdit::pageDpi() const { return info_.xResolution > 0 ? info_.xResolution : 300; }
+
+ToolAttributes oleImgEdit::attributesOf(int tool) const {
+    const auto set = attributes_.find(tool);
+    return set != attributes_.end() ? set->second : defaultAttributes(tool);
+}
+
+std::unique_ptr<PageTool> oleImgEdit::makeTool(int tool) {
+    if (tool == StampTool) return makeStampTool(stamp_, *this, attributesOf(StampTool));
+    return makeAnnotationTool(tool, *this, attributesOf(tool));
+}
+
+void oleImgEdit::useTool(std::unique_ptr<PageTool> tool, int number) {
+    pressed_ = nullptr;
+    tool_ = std::move(tool);
+    toolNumber_ = tool_ ? number : NoTool;
+    if (tool_) mousePointer_ = PointerOfTool;
+    updateCursor();
+    emit toolSelected(toolNumber_);
+}
+
+// The stamp comes through ChooseStamp, which knows which stamp it is.
+void oleImgEdit::SelectTool(int tool) { useTool(tool == StampTool ? nullptr : makeTool(tool), tool); }
+
+void oleImgEdit::ChooseStamp() {
+    if (!prompter_) return;
+    StampDialog chooser(this);
+    if (prompter_->execDialog(chooser) != QDialog::Accepted || chooser.stamp().isEmpty()) return;
+    stamp_ = chooser.stamp();
+    useTool(makeTool(StampTool), StampTool);
+}
+
+void oleImgEdit::ShowToolAttributes(int tool) {
+    const int number = tool + 1;  // the attribute numbers start at the freehand line
+    if (!prompter_ || toolName(number).isEmpty()) return;
+    ToolAttributesDialog dialog(number, attributesOf(number), this);
+    if (prompter_->execDialog(dialog) != QDialog::Accepted) return;
+    attributes_[number] = dialog.attributes();
+    if (number == toolNumber_) tool_ = makeTool(number);
+}
+
+void oleImgEdit::setMousePointer(int pointer) {
+    mousePointer_ = pointer;
+    updateCursor();
+}
+
+void oleImgEdit::updateCursor() {
+    Qt::CursorShape shape = tool_ ? tool_->cursor() : Qt::ArrowCursor;
+    if (mousePointer_ == PointerHand) shape = Qt::OpenHandCursor;
+    if (mousePointer_ == PointerMark) shape = Qt::CrossCursor;
+    viewport()->setCursor(shape);
+}
+
+void oleImgEdit::setSelectionRectangle(bool on) {
+    selectionRectangle_ = on;
+    if (on || selection_.isEmpty()) return;
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    selection_ = QRect();
+}
+
+void oleImgEdit::ScrollImage(int direction, int amount) {
+    QScrollBar* bar = direction <= 1 ? verticalScrollBar() : horizontalScrollBar();
+    bar->setValue(bar->value() + (direction % 2 == 0 ? amount : -amount));
+}
+
+void oleImgEdit::DeleteSelectedAnnotations() {
+    if (!annotations_.anyMarked()) return;
+    repaintPageArea(annotations_.deleteMarked());
+    modified_ = true;
+}
+
+void oleImgEdit::BurnInAnnotations(int option, int colours) {
+    if (picture_.isNull()) return;
+    std::vector<Annotation> burnt;
+    if (option == BurnMarked)
+        burnt = annotations_.takeMarked();
+    else if (option == BurnAll || !annotations_.hidden())
+        burnt = annotations_.takeAll();
+    if (burnt.empty()) return;
+    picture_ = burnIn(picture_, burnt, colours != BurnOwnColours);
+    modified_ = true;
+    fullPixmap_ = QPixmap();
+    rebuildScaledPicture();
+}
+
+void oleImgEdit::drawPicture(AnnotationKind kind, const QString& file, const QRect& area) {
+    const QImage picture(file);
+    if (picture.isNull() || picture_.isNull()) {
+        status_ = {StatusNotAnImage, QStringLiteral("Das Bild kann nicht gelesen werden: ") + file};
+        return;
+    }
+    Annotation a;
+    a.kind = kind;
+    a.pictureCache = picture;
+    const QPoint visible(std::max(0, pageOrigin().x()), std::max(0, pageOrigin().y()));
+    const QSizeF size = area.isEmpty() ? QSizeF(picture.size()) : QSizeF(area.size()) * screenPixel();
+    a.box = QRectF(toPage(visible + area.topLeft()), size);
+    if (kind == AnnotationKind::LinkedPicture) {
+        a.pictureFile = file;
+    } else {
+        QBuffer png(&a.pictureData);
+        png.open(QIODevice::WriteOnly);
+        picture.save(&png, "PNG");
+    }
+    status_ = {};
+    repaintPageArea(annotations_.add(std::move(a)));
+    modified_ = true;
 }
 
 void oleImgEdit::resizeEvent(QResizeEvent* event) {

@@ -1,26 +1,42 @@
 #pragma once
 
+#include "AnnotationLayer.h"
 #include "ImageFile.h"
 #include "PageAdmin.h"
+#include "PageTools.h"
 #include "ImagingTypes.h"
 #include "Prompter.h"
+#include "ToolAttributes.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPixmap>
 
+#include <map>
 #include <memory>
 
 namespace palvenor::imaging {
 
 // The page view: shows one page of an image file at a zoom factor, scrolls
-// it, and reports the properties of the shown page.
-class oleImgEdit : public QAbstractScrollArea {
+// it, and reports the properties of the shown page. Annotations are drawn
+// over the page; what the left mouse button does is up to the plugged-in
+// tool (PageTools.h).
+class oleImgEdit : public QAbstractScrollArea, private ToolHost {
     Q_OBJECT
 public:
     enum FitType { BestFit = 0, FitToWidth = 1, FitToHeight = 2, ActualSize = 3 };
     // Display scaling: smooth grey scaling of black-and-white pages, or crisp pixels.
     enum ScaleAlgorithm { ScaleGray = 2, ScaleCrisp = 4 };
+    // Mouse pointers: the chosen tool's own, the cross for marking areas, the hand.
+    enum MousePointers { PointerOfTool = 0, PointerMark = 10, PointerHand = 23 };
+    // What BurnInAnnotations burns in.
+    enum BurnInOption { BurnAll = 0, BurnVisible = 1, BurnMarked = 2 };
+    // BurnInAnnotations' colour rule keeping the annotations' own colours
+    // where the page has colours; any other value burns them in black.
+    static constexpr int BurnOwnColours = 2;
+    // Mouse positions go out in twips, the unit the document window computes
+    // in: Qt lays widgets out in pixels of a 96 dpi screen, 1440 / 96 = 15.
+    static constexpr double TwipsPerPixel = 15;
 
     explicit oleImgEdit(QWidget* parent = nullptr);
     ~oleImgEdit() override;
@@ -81,6 +97,40 @@ public:
     // The page information: size, resolution, type and compression of the shown page.
     void PageProperties(Prompter& prompter) const;
 
+    // Who the view asks for annotation texts, text files and tool settings.
+    void setPrompter(Prompter* prompter) { prompter_ = prompter; }
+
+    // Plugs in annotation tool `tool` (Tool in ToolAttributes.h; 0 for none)
+    // and reports it with toolSelected. Choosing a tool ends the hand and
+    // marking pointers.
+    void SelectTool(int tool);
+    // The stamp chooser; the chosen stamp becomes the tool.
+    void ChooseStamp();
+    // The attribute dialog of a drawing tool, numbered from the freehand
+    // line (1) to the stamp (9).
+    void ShowToolAttributes(int tool);
+    int MousePointer() const { return mousePointer_; }
+    void setMousePointer(int pointer);
+    // Whether the left button draws a selection rectangle while no tool is
+    // chosen. Switching it off removes the drawn one.
+    bool SelectionRectangle() const { return selectionRectangle_; }
+    void setSelectionRectangle(bool on);
+    // Scrolls by amount screen pixels: 0 down, 1 up, 2 right, 3 left (the
+    // page moves the other way, as if pushed by a hand).
+    void ScrollImage(int direction, int amount);
+
+    const AnnotationLayer& annotationLayer() const { return annotations_; }
+    void DeleteSelectedAnnotations();
+    // Burns annotations into the page's pixels (BurnInOption says which);
+    // they are no longer annotations then.
+    void BurnInAnnotations(int option, int colours);
+    void HideAnnotations() { annotations_.setHidden(true); }
+    void ShowAnnotations() { annotations_.setHidden(false); }
+    // A picture annotation of the file over area, in screen pixels from the
+    // top left corner of the visible part of the page; an empty area takes
+    // the picture's own size.
+    void drawPicture(AnnotationKind kind, const QString& file, const QRect& area);
+
     int StatusCode() const { return status_.code; }
     const ImagingError& lastError() const { return status_; }
 
@@ -90,12 +140,45 @@ public:
 signals:
     void pageShown(int page);
     void zoomChanged(float percent);
+    // The mouse in the view: buttons 1 left, 2 right, 4 middle (for a move
+    // those held down); shift 1 Shift, 2 Ctrl, 4 Alt; x, y in twips.
+    void mouseDown(int button, int shift, double x, double y);
+    void mouseMove(int button, int shift, double x, double y);
+    void mouseUp(int button, int shift, double x, double y);
+    // A selection rectangle was drawn, in page pixels; zero size for a click.
+    void selectionDrawn(int left, int top, int width, int height);
+    void toolSelected(int tool);
+    void annotationMarked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // ToolHost
+    AnnotationLayer& layer() override { return annotations_; }
+    void repaintPageArea(const QRectF& area) override;
+    void takeSelection(const QRect& area) override;
+    void annotationsChanged() override { modified_ = true; }
+    void reportMarked() override { emit annotationMarked(); }
+    double screenPixel() const override { return 100.0 / zoom_; }
+    double pageDpi() const override;
+    QRectF pageArea() const override { return QRectF(picture_.rect()); }
+    Prompter* prompter() override { return prompter_; }
+
+    QPoint pageOrigin() const;
+    QPointF toPage(QPointF viewPoint) const;
+    PageTool* leftButtonTool();
+    ToolAttributes attributesOf(int tool) const;
+    std::unique_ptr<PageTool> makeTool(int tool);
+    void useTool(std::unique_ptr<PageTool> tool, int number);
+    void updateCursor();
+    void paintPage(QPainter& painter, QPoint origin, const QRect& target);
+    void paintOverlay(QPainter& painter, QPoint origin, const QRect& target) const;
+
     std::vector<PageSource> pagesWithShownPageAt(const QString& file, int page) const;
     void reopen();
     void applyZoom(float percent);
@@ -118,6 +201,17 @@ private:
     int fitMode_ = -1;  // the kept fit mode, -1 for a zoom set by number
     int scaleAlgorithm_ = ScaleCrisp;
     bool modified_ = false;
+
+    Prompter* prompter_ = nullptr;
+    AnnotationLayer annotations_;
+    std::map<int, ToolAttributes> attributes_;  // of the tools the user set up
+    std::unique_ptr<PageTool> selectionTool_;
+    std::unique_ptr<PageTool> tool_;
+    int toolNumber_ = NoTool;
+    QString stamp_;              // of the stamp tool
+    PageTool* pressed_ = nullptr;  // the tool the left button went down with
+    int mousePointer_ = PointerOfTool;
+    bool selectionRectangle_ = false;
 };
 
 }  // namespace palvenor::imaging
