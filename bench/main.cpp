@@ -20,6 +20,11 @@
 #include <vector>
 
 namespace palvenor::bench {
+
+void formatFigures(int runs);  // FormatBench.cpp
+void ocrFigures(bool quick);   // OcrBench.cpp
+void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
+
 namespace {
 
 constexpr int BookPages = 1000;
@@ -297,6 +302,9 @@ int run(bool quick)
     viewFigures(books, runs);
     copyFigures(books, runs);
     editFigures(books, runs);
+    saveFigures(books, runs.wholeBook);
+    formatFigures(runs.quickSteps);
+    ocrFigures(quick);
     print("peak_rss_mib", peakRssMiB());
     return 0;
 }

@@ -1,13 +1,16 @@
 #include "DocumentCommands.h"
 
+#include "OcrService.h"
 #include "SaveCommands.h"
 #include "frmSample.h"
 
 namespace palvenor {
 
-void attachDocumentCommands(frmSample& window) {
+void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     window.saveCommand = [&window] { return SaveCommands(window).mnuSave_Click(); };
     window.saveAsCommand = [&window] { return SaveCommands(window).mnuSaveAs_Click(); };
+    window.resaveCommand = [&window] { SaveCommands(window).mnuResave_Click(); };
+    window.ocrCommand = [&window, &ocr] { ocr.mnuOCR_Click(window); };
 }
 
 }  // namespace palvenor

@@ -2,10 +2,11 @@
 
 namespace palvenor {
 
+class OcrService;
 class frmSample;
 
-// Attaches the commands of the editing subsystems to a new document
-// window's menus and hooks.
-void attachDocumentCommands(frmSample& window);
+// Attaches the commands of the editing and recognition subsystems to a new
+// document window's menus and hooks.
+void attachDocumentCommands(frmSample& window, OcrService& ocr);
 
 }  // namespace palvenor

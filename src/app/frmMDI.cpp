@@ -2,6 +2,7 @@
 
 #include "DocumentCommands.h"
 #include "IniFile.h"
+#include "OcrDll.h"
 #include "OpenRequest.h"
 #include "Prompter.h"
 #include "RecentFileItems.h"
@@ -45,7 +46,11 @@ void showRecentItem(QAction* item, const QString& caption) {
 }  // namespace
 
 frmMDI::frmMDI(Prompter& prompter, IniFile& ini, RecentFiles& recentFiles, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter), ini_(ini), recentFiles_(recentFiles) {
+    : QMainWindow(parent),
+      prompter_(prompter),
+      ini_(ini),
+      recentFiles_(recentFiles),
+      ocr_(prompter, [&prompter] { return std::make_unique<ocr::OcrDll>(prompter); }) {
     setObjectName(QStringLiteral("frmMDI"));
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
@@ -159,7 +164,7 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
     entry.Anforderung = request;
 
     auto* window = new frmSample(documents_, prompter_, *this);
-    attachDocumentCommands(*window);
+    attachDocumentCommands(*window, ocr_);
     window->setTag(n);
     documents_.setFenster(n, window);
     ZuletztMenue();  // the new window's menu shows the recent files too

@@ -2,6 +2,7 @@
 
 #include "DocumentTable.h"
 #include "FrameLink.h"
+#include "OcrService.h"
 
 #include <QMainWindow>
 
@@ -36,6 +37,7 @@ public:
     DocumentTable& documents() { return documents_; }
     QTabBar& Tab1() { return *tabs_; }
     QMdiArea& mdiArea() { return *area_; }
+    OcrService& ocr() { return ocr_; }
 
     // FrameLink
     void setTabCaption(int index, const QString& caption) override;
@@ -70,6 +72,7 @@ private:
     Prompter& prompter_;
     IniFile& ini_;
     RecentFiles& recentFiles_;
+    OcrService ocr_;
     QList<QAction*> mnuRecentFile_;
     DocumentTable documents_;
     QMdiArea* area_ = nullptr;

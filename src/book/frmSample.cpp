@@ -1,8 +1,10 @@
 #include "frmSample.h"
 
+#include "AnnotationCommands.h"
 #include "DocumentLoader.h"
 #include "FrameLink.h"
 #include "Navigation.h"
+#include "PageMouse.h"
 #include "RecentFileItems.h"
 #include "ViewModes.h"
 #include "WindowClosing.h"
@@ -26,9 +28,9 @@ namespace palvenor {
 
 frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& frame,
                      QWidget* parent)
-    : QMainWindow(parent), documents_(documents), prompter_(prompter), frame_(frame) {
+    : QMainWindow(parent), documents_(documents), prompter_(prompter), frame_(frame),
+      edit_(new imaging::oleImgEdit), annotationTool_(*edit_) {
     setObjectName(QStringLiteral("frmSample"));
-    edit_ = new imaging::oleImgEdit;
     thumbnail_ = new imaging::oleImgThumbnail;
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->addWidget(thumbnail_);
@@ -40,6 +42,8 @@ frmSample::frmSample(DocumentTable& documents, Prompter& prompter, FrameLink& fr
     connect(edit_, &imaging::oleImgEdit::zoomChanged, this, &frmSample::showZoomField);
     buildMenus();
     buildPageBar();
+    buildAnnotationBar();
+    connectPageView();
     connect(thumbnail_, &imaging::oleImgThumbnail::thumbClicked, this,
             [this](int page) { ViewModes(*this).thumbnailClicked(page); });
     DocumentLoader(*this).setUpWindow();
@@ -98,6 +102,9 @@ void frmSample::buildMenus() {
     connect(open, &QAction::triggered, this, [this] { frame_.openPendingRequest(QString()); });
     addCommand(file, "mnuSave", QStringLiteral("&Speichern"), [this] { runSaveCommand(); },
                {QKeySequence::Save});
+    addCommand(file, "mnuResave", QStringLiteral("alle &neu speichern"), [this] {
+        if (resaveCommand) resaveCommand();
+    }, {});
     addCommand(file, "mnuSaveAs", QStringLiteral("Speichern &als..."), [this] { runSaveAsCommand(); },
                {});
     mnuRecentFile_ = addRecentFileItems(*file, frame_);
@@ -113,6 +120,8 @@ void frmSample::buildMenus() {
     buildPageMenu();
     buildZoomMenu();
     buildViewMenu();
+    buildAnnotationMenu();
+    buildOcrMenu();
 }
 
 QAction* frmSample::newCommand(QMenu* menu, const char* name, const QString& caption,
@@ -238,6 +247,8 @@ void frmSample::buildPageBar() {
     QToolButton* mark = makeButton("mark", QStringLiteral("Markieren"),
                                    QStringLiteral("Bereich markieren"));
     mark->setCheckable(true);
+    connect(makeButton("Command2", QStringLiteral("OCR"), QStringLiteral("Texterkennung des markierten Bereichs")),
+            &QToolButton::clicked, this, [this] { runOcrCommand(); });
     bar->addSeparator();
     buildZoomBar(bar);
     bar->addSeparator();
@@ -296,6 +307,88 @@ void frmSample::buildViewMenu() {
     checkable("mnuFullScreen", QStringLiteral("ganzer &Bildschirm"),
               [this] { ViewModes(*this).toggleFullScreen(); });
     controls_.setChecked(QStringLiteral("mnuOnePage"), true);
+}
+
+void frmSample::buildAnnotationMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Anmerkung"));
+    menu->setObjectName(QStringLiteral("mnuAnnotation"));
+    controls_.add(menu->menuAction());
+    menu->menuAction()->setObjectName(QStringLiteral("mnuAnnotation"));
+    for (const AnnotationToolEntry& entry : annotationTools())
+        addCheckCommand(menu, entry.menuName, QString::fromUtf8(entry.caption),
+                        [this, &entry] { AnnotationCommands(*this).chooseTool(entry); });
+    menu->addSeparator();
+    addCheckCommand(menu, "mnuHideAnnotation", QStringLiteral("Anm. &verbergen"),
+                    [this] { AnnotationCommands(*this).toggleHidden(); });
+    addCommand(menu, "mnuBurnIn", QStringLiteral("Alle sichtbaren Anm. fi&xieren"),
+               [this] { AnnotationCommands(*this).burnIn(imaging::oleImgEdit::BurnVisible); }, {});
+    addCommand(menu, "mnuBurnInSel", QStringLiteral("Alle &markierten Anm. fixieren"),
+               [this] { AnnotationCommands(*this).burnIn(imaging::oleImgEdit::BurnMarked); }, {});
+}
+
+// The option buttons of the hand, of marking and of the annotation tools
+// (one group with `mark`), the picture buttons and `loesch`. A right click
+// on a tool's button opens its attribute dialog (eventFilter).
+void frmSample::buildAnnotationBar() {
+    addToolBarBreak();
+    QToolBar* bar = addToolBar(QStringLiteral("Anmerkungen"));
+    bar->setObjectName(QStringLiteral("Toolbar2"));
+    bar->setMovable(false);
+    auto* options = new QButtonGroup(this);
+    auto* mark = qobject_cast<QAbstractButton*>(controls_.find(QStringLiteral("mark")));
+    options->addButton(mark);
+    connect(mark, &QAbstractButton::clicked, this, [this] { AnnotationCommands(*this).markMode(); });
+    const auto addButton = [&](const char* name, const char* text, const char* tip) {
+        QToolButton* button = makeToolButton(name, QString::fromUtf8(text), QString::fromUtf8(tip));
+        bar->addWidget(button);
+        return button;
+    };
+    const auto addOption = [&](const char* name, const char* text, const char* tip) {
+        QToolButton* button = addButton(name, text, tip);
+        button->setCheckable(true);
+        options->addButton(button);
+        return button;
+    };
+    connect(addOption("hand", "Hand", "verschieben"), &QToolButton::clicked, this,
+            [this] { AnnotationCommands(*this).handMode(); });
+    for (const AnnotationToolEntry& entry : annotationTools()) {
+        if (!entry.buttonName) continue;
+        QToolButton* button = addOption(entry.buttonName, entry.buttonText, entry.tip);
+        connect(button, &QToolButton::clicked, this, [this, &entry] { AnnotationCommands(*this).chooseTool(entry); });
+        button->setProperty("toolAttributes", entry.attributes);
+        button->installEventFilter(this);
+    }
+    bar->addSeparator();
+    connect(addButton("bildein", "Bild", "Graphik einbetten"), &QToolButton::clicked, this,
+            [this] { AnnotationCommands(*this).insertPicture(imaging::ImgAnnTool::EmbeddedPicture); });
+    connect(addButton("bildref", "Bildverweis", "Graphik verknüpfen"), &QToolButton::clicked, this,
+            [this] { AnnotationCommands(*this).insertPicture(imaging::ImgAnnTool::LinkedPicture); });
+    QToolButton* remove = addButton("loesch", "Löschen", "Markierte Anmerkungen löschen");
+    remove->setEnabled(false);
+    connect(remove, &QToolButton::clicked, this, [this] { AnnotationCommands(*this).deleteMarked(); });
+}
+
+void frmSample::connectPageView() {
+    using imaging::oleImgEdit;
+    edit_->setPrompter(&prompter_);
+    connect(edit_, &oleImgEdit::mouseDown, this,
+            [this](int button, int shift, double x, double y) { PageMouse(*this).mouseDown(button, shift, x, y); });
+    connect(edit_, &oleImgEdit::mouseMove, this,
+            [this](int button, int shift, double x, double y) { PageMouse(*this).mouseMove(button, shift, x, y); });
+    connect(edit_, &oleImgEdit::mouseUp, this,
+            [this](int button, int shift, double x, double y) { PageMouse(*this).mouseUp(button, shift, x, y); });
+    connect(edit_, &oleImgEdit::selectionDrawn, this, [this](int left, int top, int width, int height) {
+        PageMouse(*this).selectionDrawn(left, top, width, height);
+    });
+    connect(edit_, &oleImgEdit::toolSelected, this, [this](int tool) { PageMouse(*this).toolSelected(tool); });
+    connect(edit_, &oleImgEdit::annotationMarked, this, [this] { PageMouse(*this).annotationMarked(); });
+}
+
+void frmSample::buildOcrMenu() {
+    QMenu* ocr = menuBar()->addMenu(QStringLiteral("&Texterkennung"));
+    ocr->setObjectName(QStringLiteral("mnuTexterkennung"));
+    addCommand(ocr, "mnuOCR", QStringLiteral("&OCR des markierten Bereichs"), [this] { runOcrCommand(); },
+               {QKeySequence(Qt::CTRL | Qt::Key_R)});
 }
 
 // The zoom buttons, the fit buttons in `Frame2` and the zoom box `mag`.
@@ -376,9 +469,17 @@ void frmSample::showDoublePages(bool doublePages) {
     buchseiteAction_->setVisible(doublePages);
 }
 
+// A right click on a tool's option button opens the tool's attribute dialog.
 // Every paint of the page view is the moment to look for a request handed
 // in by a second program start; the look happens right after the paint.
 bool frmSample::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        if (const int attributes = watched->property("toolAttributes").toInt(); attributes > 0) {
+            AnnotationCommands(*this).showToolAttributes(attributes);
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn &&
         (watched == seite_ || watched == buchseite_ || watched == mag_)) {
         auto* field = static_cast<QLineEdit*>(watched);

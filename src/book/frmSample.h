@@ -2,6 +2,7 @@
 
 #include "ControlSet.h"
 #include "DocumentTable.h"
+#include "ImgAnnTool.h"
 #include "PageModel.h"
 #include "oleImgAdmin.h"
 #include "oleImgEdit.h"
@@ -56,6 +57,13 @@ public:
     std::function<int()> saveAsCommand;
     int runSaveCommand() { return saveCommand ? saveCommand() : imaging::ErrorDialogCancelled; }
     int runSaveAsCommand() { return saveAsCommand ? saveAsCommand() : imaging::ErrorDialogCancelled; }
+    // Writes every page back into the document's own file.
+    std::function<void()> resaveCommand;
+    // Text recognition of the marked area, attached the same way.
+    std::function<void()> ocrCommand;
+    void runOcrCommand() {
+        if (ocrCommand) ocrCommand();
+    }
 
     // A new one-page document of the given page type (1..7), saved under a
     // name the user gives.
@@ -72,6 +80,7 @@ public:
     imaging::oleImgEdit& oleImgEdit1() { return *edit_; }
     imaging::oleImgAdmin& oleImgAdmin1() { return admin_; }
     imaging::oleImgThumbnail& oleImgThumbnail1() { return *thumbnail_; }
+    imaging::ImgAnnTool& ImgAnnTool1() { return annotationTool_; }
     PageModel& pages() { return pages_; }
     ControlSet& controls() { return controls_; }
     Prompter& prompter() { return prompter_; }
@@ -84,6 +93,9 @@ public:
 
     // A selection rectangle of non-zero size is drawn in the page view.
     bool selectionPresent = false;
+    // The last mouse-down (x1, y1) and mouse-up (x2, y2) points in the page
+    // view, in its mouse units (twips).
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 
 signals:
     // The user closed the window and it is going away; it still holds its tag.
@@ -104,6 +116,10 @@ private:
     void buildPageMenu();
     void buildZoomMenu();
     void buildViewMenu();
+    void buildAnnotationMenu();
+    void buildAnnotationBar();
+    void connectPageView();
+    void buildOcrMenu();
     QToolButton* makeToolButton(const char* name, const QString& text, const QString& tip);
     void buildZoomBar(QToolBar* bar);
     void buildViewModeButtons(QToolBar* bar);
@@ -124,6 +140,7 @@ private:
     imaging::oleImgAdmin admin_;
     imaging::oleImgEdit* edit_ = nullptr;
     imaging::oleImgThumbnail* thumbnail_ = nullptr;
+    imaging::ImgAnnTool annotationTool_;
     QSplitter* splitter_ = nullptr;
     QLineEdit* seite_ = nullptr;
     QLineEdit* buchseite_ = nullptr;

@@ -1,0 +1,28 @@
+#pragma once
+
+// The user's abbreviation lexicon "Lexikon.txt": one entry a line, the
+// abbreviation, "|", and the full form that replaces it in the OCR text.
+
+#include <QString>
+
+namespace palvenor::ocr {
+
+class frmOCR;
+
+// The folders searched for "Lexikon.txt", in this order.
+struct LexiconFolders {
+    QString user;     // the program's folder in the user's configuration folder
+    QString program;  // the folder of the program's executable
+
+    // user = the generic configuration folder (~/.config) + "/Palvenor",
+    // beside the program's "Palvenor.ini"; program = the executable's folder.
+    static LexiconFolders standard();
+};
+
+// Replaces every occurrence of every abbreviation in the window's text with
+// its full form, entry by entry in file order; case-sensitive and also inside
+// longer words. The file is read anew on every call. Without a file holding
+// "|" the user is told and the text stays as it is.
+void ApplyLexicon(frmOCR& window);
+
+}  // namespace palvenor::ocr

@@ -1,0 +1,34 @@
+#pragma once
+
+// Cleans the clipboard picture up for the recogniser as the processing
+// options ask: inverting, removing shading, binarising, removing specks,
+// mending broken strokes, turning upright, straightening and removing
+// ruling lines.
+
+#include "LeptonicaPix.h"
+#include "OcrRecords.h"
+#include "PageGeometry.h"
+
+#include <QImage>
+
+#include <functional>
+
+namespace palvenor::ocr {
+
+struct PreparedPage {
+    PixPtr pix;             // what the recogniser reads
+    PageGeometry geometry;  // maps its boxes back onto the picture
+};
+
+// How many clockwise quarter turns make the page upright (0 when unsure).
+using UprightFinder = std::function<int(Pix* page, int dotsPerInch)>;
+
+// Orientation values of the options besides the quarter turns 1, 2, 3.
+constexpr uint8_t kDetectOrientation = 0;
+constexpr uint8_t kNeverRotate = 255;
+
+// The pix is null when the picture cannot be converted.
+PreparedPage preparePage(const QImage& picture, const ProcessOptions& options, int dotsPerInch,
+                         const UprightFinder& findUpright);
+
+}  // namespace palvenor::ocr

@@ -1,0 +1,381 @@
+// The OCR engine on real rendered German text: a marked area of a sample
+// page goes through the clipboard and the six engine calls, and the
+// characters that come back are compared with the page's true text.
+
+#include "Cp1252.h"
+#include "OcrDll.h"
+#include "OcrRecords.h"
+#include "PageGeometry.h"
+#include "ResultsCollector.h"
+#include "MarkedPage.h"
+#include "ScriptedPrompter.h"
+#include "TextAccuracy.h"
+
+#include <QClipboard>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QThread>
+#include <QTransform>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+using namespace palvenor;
+using namespace palvenor::ocr;
+using palvenor::test::ScriptedPrompter;
+
+namespace {
+
+constexpr double kMaxCharacterErrorRate = 0.02;
+constexpr int kDotsPerMeterAt300Dpi = 11811;
+
+using textcheck::characterErrorRate;
+
+// The items as text: a line end becomes "\n", the rest their characters.
+QString textOf(const Results& results)
+{
+    QString text;
+    for (const ResultsItem& item : results.items) {
+        const char32_t character = item.OCRCha == kLineEnd ? U'\n' : fromCp1252(uint8_t(item.OCRCha));
+        text += QString::fromUcs4(&character, 1);
+    }
+    return text.trimmed();
+}
+
+bool isCharacter(const ResultsItem& item)
+{
+    return item.OCRCha != kSpace && item.OCRCha != kLineEnd;
+}
+
+bool coversInk(const QImage& grey, const ResultsItem& item)
+{
+    for (int y = item.YPos; y < item.YPos + item.YDim; ++y)
+        for (int x = item.XPos; x < item.XPos + item.XDim; ++x)
+            if (qGray(grey.pixel(x, y)) < 128)
+                return true;
+    return false;
+}
+
+// Each character's box lies on the picture and covers some of its ink.
+void expectBoxesOnInk(const QImage& picture, const Results& results)
+{
+    const QRect bounds = picture.rect();
+    for (const ResultsItem& item : results.items) {
+        const QRect box(item.XPos, item.YPos, item.XDim, item.YDim);
+        ASSERT_TRUE(bounds.contains(box)) << "code " << item.OCRCha;
+        if (isCharacter(item)) {
+            EXPECT_TRUE(coversInk(picture, item)) << "code " << item.OCRCha << " at " << item.XPos << "," << item.YPos;
+        }
+    }
+}
+
+int threadsOfThisProcess()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+ProcessOptions factoryOptions()
+{
+    return ProcessOptions{};  // every processing step on, orientation detected
+}
+
+// The marked area of two paragraphs on a generated page and its true text.
+struct MarkedArea {
+    QImage picture;
+    QString truth;  // line by line
+};
+
+const MarkedArea& sampleArea()
+{
+    static const MarkedArea area = [] {
+        const test::MarkedPage& page = test::twoParagraphPage();
+        return page.ok() ? MarkedArea{QImage(page.book).copy(page.area), page.truth} : MarkedArea{};
+    }();
+    return area;
+}
+
+// The picture turned clockwise by degrees, on white paper.
+QImage turned(const QImage& picture, double degrees)
+{
+    const QImage rotated = picture.convertToFormat(QImage::Format_ARGB32)
+                               .transformed(QTransform().rotate(degrees), Qt::SmoothTransformation);
+    QImage paper(rotated.size(), QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    paper.setDotsPerMeterX(kDotsPerMeterAt300Dpi);
+    paper.setDotsPerMeterY(kDotsPerMeterAt300Dpi);
+    QPainter(&paper).drawImage(0, 0, rotated);
+    return paper;
+}
+
+// One line of text rendered at 300 dpi.
+QImage renderedLine(const QString& text)
+{
+    QImage picture(1600, 140, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    picture.setDotsPerMeterX(kDotsPerMeterAt300Dpi);
+    picture.setDotsPerMeterY(kDotsPerMeterAt300Dpi);
+    QPainter painter(&picture);
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPixelSize(50);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(picture.rect().adjusted(40, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
+    return picture;
+}
+
+class OcrEngineTest : public ::testing::Test {
+protected:
+    // Runs one job the way the program does and returns what came back.
+    Results recognise(const QImage& picture, const ProcessOptions& options)
+    {
+        QGuiApplication::clipboard()->setImage(picture);
+        EXPECT_EQ(engine.OcrSetErrorMode(OcrEngine::kAllJobs, OcrEngine::kShowMessages), 0);
+        int32_t jobNo = 0;
+        EXPECT_EQ(engine.OcrInitialise(&jobNo), 0);
+        JobInfo job;
+        job.Options = options;
+        EXPECT_EQ(engine.OcrDoJob(jobNo, toBytes(job)), 0);
+        EXPECT_EQ(waitFor(jobNo), OcrEngine::kFinished);
+        const QByteArray block = fetchResults(jobNo);
+        EXPECT_EQ(engine.OcrShutdown(OcrEngine::kAllJobs), 0);
+        EXPECT_TRUE(prompter.shown().empty()) << prompter.texts().join(QLatin1Char('|')).toStdString();
+        return unpackResults(block).value_or(Results{});
+    }
+
+    int32_t waitFor(int32_t jobNo)
+    {
+        const QDeadlineTimer patience(std::chrono::minutes(2));  // only against a hanging job
+        int32_t status = OcrEngine::kBusy;
+        peakThreads = 0;
+        while (status == OcrEngine::kBusy && !patience.hasExpired()) {
+            peakThreads = std::max(peakThreads, threadsOfThisProcess());
+            QThread::msleep(100);
+            if (engine.OcrGetJobStatus(jobNo, &status) != 0)
+                return -1;
+        }
+        return status;
+    }
+
+    // The results block as GetOcrResults asks for it: size first, then bytes.
+    QByteArray fetchResults(int32_t jobNo)
+    {
+        int32_t size = 0;
+        EXPECT_EQ(engine.OcrGetJobResults(jobNo, &size, nullptr), 0);
+        EXPECT_GE(size, ResultsHeader::kSize);
+        EXPECT_EQ((size - ResultsHeader::kSize) % ResultsItem::kSize, 0);
+        QByteArray block(size, '\0');
+        int32_t tooSmall = size - 1;
+        EXPECT_NE(engine.OcrGetJobResults(jobNo, &tooSmall, block.data()), 0);
+        prompter.clear();
+        EXPECT_EQ(engine.OcrGetJobResults(jobNo, &size, block.data()), 0);
+        EXPECT_EQ(size, block.size());
+        return block;
+    }
+
+    void SetUp() override { ASSERT_FALSE(sampleArea().picture.isNull()) << "no sample page"; }
+
+    ScriptedPrompter prompter;
+    OcrDll engine{prompter};
+    int peakThreads = 0;  // while the last job ran
+};
+
+}  // namespace
+
+TEST_F(OcrEngineTest, ReadsTwoParagraphsOfAGermanPage)
+{
+    const MarkedArea& area = sampleArea();
+    const Results results = recognise(area.picture, factoryOptions());
+
+    EXPECT_LT(characterErrorRate(textOf(results), area.truth), kMaxCharacterErrorRate)
+        << textOf(results).toStdString();
+    EXPECT_EQ(results.header.StructId, 0);
+    EXPECT_EQ(results.header.XPixelsPerInch, 300);
+    EXPECT_EQ(results.header.YPixelsPerInch, 300);
+    EXPECT_EQ(results.header.NumItems, int32_t(results.items.size()));
+    const auto lineEnds = std::count_if(results.items.begin(), results.items.end(),
+                                        [](const ResultsItem& item) { return item.OCRCha == kLineEnd; });
+    EXPECT_EQ(lineEnds, area.truth.count(QLatin1Char('\n')) + 1);
+    const double sum = std::accumulate(results.items.begin(), results.items.end(), 0.0,
+                                       [](double total, const ResultsItem& item) { return total + item.Confidence; });
+    EXPECT_NEAR(results.header.MeanConfidence, sum / double(results.items.size()), 1e-4);
+    for (const ResultsItem& item : results.items) {
+        EXPECT_EQ(item.StructId, 0);
+        EXPECT_GE(item.Confidence, 0.0f);
+        EXPECT_LE(item.Confidence, 1.0f);
+    }
+    expectBoxesOnInk(area.picture, results);
+}
+
+TEST_F(OcrEngineTest, RecognitionKeepsToTheJobsOneWorkerThread)
+{
+    // Each job's worker is a new thread; OpenMP threads it started would
+    // come and go with it. The first job brings up Qt's lasting threads.
+    recognise(sampleArea().picture, factoryOptions());
+    const int before = threadsOfThisProcess();
+    recognise(sampleArea().picture, factoryOptions());
+    EXPECT_EQ(peakThreads - before, 1) << "Tesseract's loops started threads of their own";
+}
+
+TEST_F(OcrEngineTest, ATurnedPageIsReadOnlyWhenOrientationIsDetected)
+{
+    const MarkedArea& area = sampleArea();
+    const QImage sideways = turned(area.picture, 93);  // a quarter turn and a skew to straighten
+
+    const Results detected = recognise(sideways, factoryOptions());
+    EXPECT_LT(characterErrorRate(textOf(detected), area.truth), kMaxCharacterErrorRate)
+        << textOf(detected).toStdString();
+    expectBoxesOnInk(sideways, detected);
+
+    ProcessOptions neverRotate = factoryOptions();
+    neverRotate.Orientation = 255;
+    EXPECT_GT(characterErrorRate(textOf(recognise(sideways, neverRotate)), area.truth), 0.5);
+}
+
+TEST_F(OcrEngineTest, AnInvertedPageIsReadWhenTheWholePageIsInverted)
+{
+    const MarkedArea& area = sampleArea();
+    QImage inverted = area.picture.convertToFormat(QImage::Format_RGB32);
+    inverted.invertPixels();
+    ProcessOptions options = factoryOptions();
+    options.InvertWholePage = kOcrTrue;
+    const Results results = recognise(inverted, options);
+    EXPECT_LT(characterErrorRate(textOf(results), area.truth), kMaxCharacterErrorRate)
+        << textOf(results).toStdString();
+}
+
+TEST_F(OcrEngineTest, ADisabledDigitIsNeverProduced)
+{
+    const QImage line = renderedLine(QStringLiteral("Am 13. Mai 2031 kamen 365 Gäste in Saal 3."));
+    const QString allowed = textOf(recognise(line, factoryOptions()));
+    ASSERT_TRUE(allowed.contains(QLatin1Char('3'))) << allowed.toStdString();
+
+    ProcessOptions noThree = factoryOptions();
+    noThree.DisableCharacter['3'] = kOcrTrue;
+    const QString without = textOf(recognise(line, noThree));
+    EXPECT_FALSE(without.contains(QLatin1Char('3'))) << without.toStdString();
+    EXPECT_TRUE(without.contains(QStringLiteral("Gäste"))) << without.toStdString();
+    EXPECT_TRUE(without.contains(QStringLiteral("Saal"))) << without.toStdString();
+    EXPECT_TRUE(without.contains(QLatin1Char('2'))) << without.toStdString();
+}
+
+TEST_F(OcrEngineTest, RefusesJobsOtherThanAClipboardPicture)
+{
+    QGuiApplication::clipboard()->setImage(renderedLine(QStringLiteral("Probe")));
+    ASSERT_EQ(engine.OcrSetErrorMode(OcrEngine::kAllJobs, OcrEngine::kShowMessages), 0);
+    int32_t jobNo = 0;
+    ASSERT_EQ(engine.OcrInitialise(&jobNo), 0);
+    int32_t status = 0;
+    EXPECT_NE(engine.OcrGetJobStatus(jobNo, &status), 0) << "no job started yet";
+
+    JobInfo fromFile;
+    fromFile.JobType = 1;
+    EXPECT_NE(engine.OcrDoJob(jobNo, toBytes(fromFile)), 0);
+    JobInfo withInputFile;
+    withInputFile.InputFile = 0x1000;
+    EXPECT_NE(engine.OcrDoJob(jobNo, toBytes(withInputFile)), 0);
+    EXPECT_NE(engine.OcrDoJob(jobNo, toBytes(JobInfo{}).chopped(1)), 0);
+    EXPECT_NE(engine.OcrDoJob(jobNo + 1, toBytes(JobInfo{})), 0) << "unknown job number";
+    QGuiApplication::clipboard()->clear();
+    EXPECT_NE(engine.OcrDoJob(jobNo, toBytes(JobInfo{})), 0) << "no picture on the clipboard";
+    int32_t size = 0;
+    EXPECT_NE(engine.OcrGetJobResults(jobNo, &size, nullptr), 0);
+
+    ASSERT_EQ(prompter.shown().size(), 7u) << "the engine shows each error itself";
+    for (const auto& shown : prompter.shown()) {
+        EXPECT_EQ(shown.icon, Prompter::Icon::Critical);
+        EXPECT_FALSE(shown.text.isEmpty());
+    }
+    EXPECT_EQ(prompter.shown()[1].text,
+              QStringLiteral("Die Auftragsart 1 wird nicht unterstützt; erkannt werden nur Bilder aus der "
+                             "Zwischenablage (Auftragsart 2)."));
+
+    prompter.clear();
+    ASSERT_EQ(engine.OcrSetErrorMode(OcrEngine::kAllJobs, OcrEngine::kSilent), 0);
+    EXPECT_NE(engine.OcrDoJob(jobNo, toBytes(fromFile)), 0);
+    EXPECT_TRUE(prompter.shown().empty()) << "silent mode only returns the error";
+    EXPECT_EQ(engine.OcrShutdown(OcrEngine::kAllJobs), 0);
+    EXPECT_NE(engine.OcrDoJob(jobNo, toBytes(JobInfo{})), 0) << "the job ended with the shutdown";
+}
+
+TEST(ResultsCollector, WritesWindows1252CharactersWithSpacesAndLineEnds)
+{
+    RecognisedLine line{QRect(10, 20, 200, 30), {}};
+    line.words.push_back({QRect(10, 20, 60, 30),
+                          {{QStringLiteral("ﬁ"), QRect(10, 20, 40, 30), 0.9f},
+                           {QStringLiteral("ő"), QRect(50, 20, 20, 30), 0.8f}}});
+    line.words.push_back({QRect(100, 20, 40, 30),
+                          {{QStringLiteral("€"), QRect(100, 20, 20, 30), 0.7f},
+                           {QStringLiteral("−"), QRect(120, 20, 10, 30), 0.7f},
+                           {QStringLiteral("≠"), QRect(130, 20, 10, 30), 0.7f}}});
+    const Results results = collectResults({line}, ItemRules{}, PageGeometry(QSize(400, 100)), QSize(300, 600));
+
+    std::vector<int> codes;
+    for (const ResultsItem& item : results.items)
+        codes.push_back(uint8_t(item.OCRCha));
+    EXPECT_EQ(codes, (std::vector<int>{'f', 'i', 'o', kSpace, 128, '-', '?', kLineEnd}));
+    ASSERT_EQ(results.items.size(), 8u);
+    EXPECT_EQ(QRect(results.items[0].XPos, results.items[0].YPos, results.items[0].XDim, results.items[0].YDim),
+              QRect(10, 20, 20, 30)) << "the ligature's first letter takes the left half";
+    EXPECT_EQ(results.items[1].XPos, 30);
+    EXPECT_EQ(results.items[1].XDim, 20);
+    EXPECT_EQ(results.items[3].XPos, 70) << "the space fills the gap between the words";
+    EXPECT_EQ(results.items[3].XDim, 30);
+    EXPECT_FLOAT_EQ(results.items[3].Confidence, 0.7f) << "as sure as the less sure word";
+    EXPECT_EQ(results.header.NumItems, 8);
+    EXPECT_EQ(results.header.XPixelsPerInch, 300);
+    EXPECT_EQ(results.header.YPixelsPerInch, 600);
+}
+
+TEST(ResultsCollector, LeavesOutPoorCharactersRubbishLinesAndDisabledCodes)
+{
+    RecognisedLine good{QRect(0, 0, 200, 30), {}};
+    good.words.push_back({QRect(0, 0, 60, 30),
+                          {{QStringLiteral("ﬁ"), QRect(0, 0, 20, 30), 0.9f},
+                           {QStringLiteral("n"), QRect(20, 0, 20, 30), 0.9f},
+                           {QStringLiteral("x"), QRect(40, 0, 20, 30), kPoorCharacter / 2}}});
+    good.words.push_back({QRect(70, 0, 20, 30), {{QStringLiteral("~"), QRect(70, 0, 20, 30), 0.1f}}});
+    good.words.push_back({QRect(100, 0, 40, 30),
+                          {{QStringLiteral("d"), QRect(100, 0, 20, 30), 0.95f},
+                           {QStringLiteral(" "), QRect(120, 0, 1, 30), 0.95f},
+                           {QStringLiteral("e"), QRect(120, 0, 20, 30), 0.95f}}});
+    RecognisedLine rubbish{QRect(0, 40, 100, 30), {}};
+    rubbish.words.push_back({QRect(0, 40, 20, 30), {{QStringLiteral("k"), QRect(0, 40, 20, 30), 0.3f}}});
+    const PageGeometry geometry(QSize(200, 100));
+    const auto textFor = [&](const ItemRules& rules) {
+        return textOf(collectResults({good, rubbish}, rules, geometry, QSize(300, 300)));
+    };
+
+    EXPECT_EQ(textFor(ItemRules{}), QStringLiteral("fin de"));
+    ItemRules keepLines;
+    keepLines.rejectLines = false;
+    EXPECT_EQ(textFor(keepLines), QStringLiteral("fin de\nk"));
+    ItemRules keepAll = keepLines;
+    keepAll.rejectCharacters = false;
+    EXPECT_EQ(textFor(keepAll), QStringLiteral("finx ~ de\nk"));
+    keepAll.disabled['i'] = true;
+    EXPECT_EQ(textFor(keepAll), QStringLiteral("fnx ~ de\nk"));
+}
+
+TEST(PageGeometry, BoxesOfATurnedAndStraightenedPageMapBackOntoThePicture)
+{
+    PageGeometry turned(QSize(100, 200));
+    turned.turnClockwise(1);
+    EXPECT_EQ(turned.turnedSize(), QSize(200, 100));
+    // Picture pixel (x, y) lies at (199 - y, x) on the page turned clockwise.
+    EXPECT_EQ(turned.toPicture(QRect(0, 0, 10, 20)), QRect(0, 190, 20, 10));
+    turned.turnClockwise(2);
+    EXPECT_EQ(turned.toPicture(QRect(0, 0, 10, 20)), QRect(80, 0, 20, 10)) << "three quarter turns";
+
+    PageGeometry straightened(QSize(200, 200));
+    straightened.rotateAboutCentre(90);
+    EXPECT_EQ(straightened.toPicture(QRect(150, 100, 10, 10)), QRect(100, 40, 10, 10))
+        << "a point right of the centre came from above it";
+}

@@ -1,0 +1,39 @@
+#include "TextAccuracy.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace palvenor::textcheck {
+
+int editDistance(const QString& a, const QString& b) {
+    std::vector<int> row(size_t(b.size()) + 1);
+    std::iota(row.begin(), row.end(), 0);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int substitution = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            diagonal = row[size_t(j)];
+            row[size_t(j)] = std::min({substitution, row[size_t(j)] + 1, row[size_t(j - 1)] + 1});
+        }
+    }
+    return row[size_t(b.size())];
+}
+
+QString normalised(const QString& text) {
+    QStringList lines;
+    for (const QString& line : QString(text).remove(QLatin1Char('\f')).split(QLatin1Char('\n')))
+        if (!line.simplified().isEmpty()) lines << line.simplified();
+    return lines.join(QLatin1Char('\n'));
+}
+
+double characterErrorRate(const QString& recognised, const QString& truth) {
+    const QString expected = normalised(truth);
+    if (expected.isEmpty()) return recognised.trimmed().isEmpty() ? 0.0 : 1.0;
+    return double(editDistance(normalised(recognised), expected)) / double(expected.size());
+}
+
+}  // namespace palvenor::textcheck
