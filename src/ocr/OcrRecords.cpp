@@ -158,47 +158,36 @@ QByteArray toBytes(const ResultsItem& item)
     return out.bytes();
 }
 
-bool fromBytes(const QByteArray& bytes, ProcessOptions* out)
+namespace {
+
+// Reads a record with read() when bytes are exactly its size.
+template <typename Record, typename Read>
+bool readExactly(const QByteArray& bytes, Record* out, Read read)
 {
-    if (bytes.size() != ProcessOptions::kSize)
+    if (bytes.size() != Record::kSize)
         return false;
     FieldReader in(bytes, 0);
-    *out = readProcessOptions(in);
+    *out = read(in);
     return true;
 }
 
-bool fromBytes(const QByteArray& bytes, JobInfo* out)
+JobInfo readJobInfo(FieldReader& in)
 {
-    if (bytes.size() != JobInfo::kSize)
-        return false;
-    FieldReader in(bytes, 0);
     JobInfo job;
     job.StructId = in.get<int32_t>();
     job.JobType = in.get<int32_t>();
     job.InputFile = in.get<uint32_t>();
     job.PageNo = in.get<int32_t>();
     job.Options = readProcessOptions(in);
-    *out = job;
-    return true;
+    return job;
 }
 
-bool fromBytes(const QByteArray& bytes, ResultsHeader* out)
-{
-    if (bytes.size() != ResultsHeader::kSize)
-        return false;
-    FieldReader in(bytes, 0);
-    *out = readHeader(in);
-    return true;
-}
+}  // namespace
 
-bool fromBytes(const QByteArray& bytes, ResultsItem* out)
-{
-    if (bytes.size() != ResultsItem::kSize)
-        return false;
-    FieldReader in(bytes, 0);
-    *out = readItem(in);
-    return true;
-}
+bool fromBytes(const QByteArray& bytes, ProcessOptions* out) { return readExactly(bytes, out, readProcessOptions); }
+bool fromBytes(const QByteArray& bytes, JobInfo* out) { return readExactly(bytes, out, readJobInfo); }
+bool fromBytes(const QByteArray& bytes, ResultsHeader* out) { return readExactly(bytes, out, readHeader); }
+bool fromBytes(const QByteArray& bytes, ResultsItem* out) { return readExactly(bytes, out, readItem); }
 
 QByteArray packResults(const Results& results)
 {

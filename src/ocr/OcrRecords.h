@@ -16,6 +16,8 @@ namespace palvenor::ocr {
 // Flags of the records: 0 is false, -1 is true.
 constexpr int16_t kOcrTrue = -1;
 constexpr int16_t kOcrFalse = 0;
+// A flag of the records is set when it is anything but false.
+constexpr bool isSet(int16_t flag) { return flag != kOcrFalse; }
 
 struct ProcessOptions {                       // 540 bytes
     int32_t StructId = 0;                     // 0

@@ -17,11 +17,6 @@ constexpr float kMinSkewConfidence = 3.0f;
 constexpr float kMinSkewDegrees = 0.1f;
 constexpr int kMinSkewPageSide = 100;
 
-bool isSet(int16_t flag)
-{
-    return flag != kOcrFalse;
-}
-
 // True when the picture has shades between black and white.
 bool hasGreyShades(Pix* grey)
 {

@@ -23,11 +23,6 @@ constexpr double kInchesPerMeter = 0.0254;
 // Below this the orientation detector is guessing; the page stays as it is.
 constexpr float kMinOrientationConfidence = 5.0f;
 
-bool isSet(int16_t flag)
-{
-    return flag != kOcrFalse;
-}
-
 int toPixelsPerInch(int dotsPerMeter)
 {
     return dotsPerMeter > 0 ? qRound(dotsPerMeter * kInchesPerMeter) : kDefaultPixelsPerInch;
