@@ -20,12 +20,18 @@ OcrService::OcrService(Prompter& prompter, EngineFactory makeEngine)
 OcrService::~OcrService() = default;
 
 ocr::frmOCR& OcrService::window() {
-    if (!window_) window_ = std::make_unique<ocr::frmOCR>(prompter_);
+    if (!window_) {
+        window_ = std::make_unique<ocr::frmOCR>(prompter_);
+        window_->runOcrCommand = [this] {
+            if (lastDocument_) mnuOCR_Click(*lastDocument_);
+        };
+    }
     return *window_;
 }
 
 void OcrService::mnuOCR_Click(frmSample& document) {
     QCoreApplication::processEvents();
+    lastDocument_ = &document;
     if (!document.selectionPresent) {
         showWindow();
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 #include <functional>
 #include <memory>
 
@@ -38,6 +40,9 @@ private:
     EngineFactory makeEngine_;
     std::unique_ptr<ocr::OcrEngine> engine_;
     std::unique_ptr<ocr::frmOCR> window_;
+    // The book window the OCR command last ran for; "&Neu" and "&Anfügen"
+    // of the OCR window run it there again.
+    QPointer<frmSample> lastDocument_;
 };
 
 }  // namespace palvenor

@@ -2,8 +2,14 @@
 
 #include "FormatResults.h"
 
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -11,12 +17,123 @@ namespace palvenor::ocr {
 
 FormatOptions formatOptions;
 
-frmOCR::frmOCR(Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), RTF0(new QTextEdit(this)), prompter_(prompter) {
+frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
+    : QMainWindow(parent),
+      RTF0(new QTextEdit),
+      prompter_(prompter),
+      store_(std::move(store)),
+      commands_(*this, prompter) {
     setWindowTitle(QStringLiteral("OCR"));
     RTF0->setObjectName(QStringLiteral("RTF0"));
-    setCentralWidget(RTF0);
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->addWidget(RTF0, 1);
+    layout->addWidget(makeButtonColumn());
+    setCentralWidget(central);
+    makeFileMenu();
+    makeOptionsMenu();
+    makeHelpMenu();
     connect(RTF0, &QTextEdit::textChanged, this, &frmOCR::noteTextChanged);
+    RTF0->installEventFilter(this);
+    loadOcrSettings(*this, *store_.open());
+    showFormatOptions();
+}
+
+QAction* frmOCR::addCommand(QMenu* menu, const QString& name, const QString& caption,
+                            void (OcrWindowCommands::*command)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, command] { (commands_.*command)(); });
+    return action;
+}
+
+QAction* frmOCR::addToggle(QMenu* menu, const QString& name, const QString& caption,
+                           void (OcrWindowCommands::*command)()) {
+    QAction* action = addCommand(menu, name, caption, command);
+    action->setCheckable(true);
+    return action;
+}
+
+void frmOCR::makeFileMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addCommand(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Speichern ..."),
+               &OcrWindowCommands::saveText);
+    addCommand(file, QStringLiteral("mnuFileExit"), QStringLiteral("OCR Be&enden"),
+               &OcrWindowCommands::closeWindow);
+}
+
+void frmOCR::makeOptionsMenu() {
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    makeFormatMenu(options);
+    addCommand(options, QStringLiteral("mnuOptionsResultsFont"), QStringLiteral("&Zeichensatz ..."),
+               &OcrWindowCommands::chooseFont);
+}
+
+void frmOCR::makeFormatMenu(QMenu* options) {
+    QMenu* format = options->addMenu(QStringLiteral("&Formatierung"));
+    format->setObjectName(QStringLiteral("mnuOptionsResultsFormat"));
+    mnuBuchstaben_ = addToggle(format, QStringLiteral("mnuBuchstaben"), QStringLiteral("&Buchstaben einzeln"),
+                               &OcrWindowCommands::letterMode);
+    mnuWort_ = addToggle(format, QStringLiteral("mnuWort"), QStringLiteral("&Worte"), &OcrWindowCommands::wordMode);
+    mnuRand_ = addToggle(format, QStringLiteral("mnuRand"), QStringLiteral("&Rand links"),
+                         &OcrWindowCommands::toggleLeftMargin);
+    mnuZeilen_ = addToggle(format, QStringLiteral("mnuZeilen"), QStringLiteral("&Leerzeilen zulassen"),
+                           &OcrWindowCommands::toggleBlankLines);
+    mnuAbsatz_ = addToggle(format, QStringLiteral("mnuAbsatz"), QStringLiteral("&Absätze zusammenfassen"),
+                           &OcrWindowCommands::toggleParagraphs);
+    mnuKlammern_ = addToggle(format, QStringLiteral("mnuKlammern"), QStringLiteral("&Klammern umwandeln [ { -> ("),
+                             &OcrWindowCommands::toggleBrackets);
+    mnuZahlwort_ = addToggle(format, QStringLiteral("mnuZahlwort"),
+                             QStringLiteral("&Zahlwort umwandeln 3fach -> 3-fach"),
+                             &OcrWindowCommands::toggleNumberWords);
+    mnuLex_ = addToggle(format, QStringLiteral("mnuLex"), QStringLiteral("Eigenes Lexikon"),
+                        &OcrWindowCommands::toggleLexicon);
+    mnuSchwelle_ = addCommand(format, QStringLiteral("mnuSchwelle"), OcrWindowCommands::thresholdCaption(),
+                              &OcrWindowCommands::askThreshold);
+}
+
+void frmOCR::makeHelpMenu() {
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    addCommand(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&Info"), &OcrWindowCommands::showAbout);
+}
+
+QWidget* frmOCR::makeButtonColumn() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    const auto addButton = [this, layout](const QString& name, const QString& caption, auto run) {
+        auto* button = new QPushButton(caption);
+        button->setObjectName(name);
+        layout->addWidget(button);
+        connect(button, &QPushButton::clicked, this, run);
+    };
+    addButton(QStringLiteral("cCopy"), QStringLiteral("&Kopieren"), [this] { commands_.copyText(); });
+    addButton(QStringLiteral("cEnde"), QStringLiteral("&Schließen"), [this] { commands_.closeWindow(); });
+    addButton(QStringLiteral("cAbbruch"), QStringLiteral("&Verbergen"), [this] { commands_.hideWindow(); });
+    addButton(QStringLiteral("cNeu"), QStringLiteral("&Neu"), [this] { commands_.newText(); });
+    addButton(QStringLiteral("cPlus"), QStringLiteral("&Anfügen"), [this] { commands_.appendText(); });
+    for (const QString& name : {QStringLiteral("cMaennchen"), QStringLiteral("cMaennchen2")})
+        addButton(name, QString(kMaleSymbol), [this] { commands_.insertSymbol(kMaleSymbol); });
+    for (const QString& name : {QStringLiteral("cWeibchen"), QStringLiteral("cWeibchen2")})
+        addButton(name, QString(kFemaleSymbol), [this] { commands_.insertSymbol(kFemaleSymbol); });
+    layout->addStretch();
+    return column;
+}
+
+void frmOCR::showFormatOptions() {
+    mnuSchwelle_->setText(OcrWindowCommands::thresholdCaption());
+    mnuKlammern_->setChecked(formatOptions.Klammern);
+    mnuZahlwort_->setChecked(formatOptions.Zahlwort);
+    mnuLex_->setChecked(formatOptions.Lexikon);
+    mnuAbsatz_->setChecked(formatOptions.Absatz);
+    mnuWort_->setChecked(formatOptions.Format);
+    mnuBuchstaben_->setChecked(!formatOptions.Format);
+    mnuRand_->setChecked(formatOptions.LeftMargin);
+    mnuZeilen_->setChecked(!formatOptions.CollapseY);
+    mnuRand_->setEnabled(formatOptions.Format);
+    mnuZeilen_->setEnabled(formatOptions.Format);
 }
 
 void frmOCR::reformat() {
@@ -29,6 +146,19 @@ void frmOCR::changeTextByProgram(const std::function<void()>& change) {
     const auto restore = qScopeGuard([this, outer = programChange_] { programChange_ = outer; });
     programChange_ = true;
     change();
+}
+
+// Closing unloads the window: the settings are saved and the text is gone.
+void frmOCR::closeEvent(QCloseEvent* event) {
+    saveOcrSettings(*this, *store_.open());
+    changeTextByProgram([this] { RTF0->clear(); });
+    AppendNext = false;
+    QMainWindow::closeEvent(event);
+}
+
+bool frmOCR::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == RTF0 && event->type() == QEvent::KeyPress) RTF0->setTextColor(Qt::black);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmOCR::noteTextChanged() {

@@ -2,11 +2,16 @@
 
 #include "Lexicon.h"
 #include "OcrRecords.h"
+#include "OcrSettings.h"
+#include "OcrWindowCommands.h"
 
+#include <QCoreApplication>
 #include <QMainWindow>
 
 #include <functional>
 
+class QAction;
+class QMenu;
 class QTextEdit;
 
 namespace palvenor {
@@ -38,7 +43,9 @@ extern FormatOptions formatOptions;
 class frmOCR : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmOCR(Prompter& prompter, QWidget* parent = nullptr);
+    // Loads the settings from store; closing the window saves them there.
+    explicit frmOCR(Prompter& prompter, OcrSettingsStore store = OcrSettingsStore::userStore(),
+                    QWidget* parent = nullptr);
 
     // True: the next formatting run appends its text behind the present text
     // instead of replacing it, and a format toggle asks before it replaces
@@ -50,6 +57,13 @@ public:
     // Where ApplyLexicon looks for "Lexikon.txt".
     LexiconFolders lexiconFolders = LexiconFolders::standard();
 
+    // The folder the settings name as the pictures' source, and the one
+    // "&Speichern ..." starts in.
+    QString sourceFolder = QCoreApplication::applicationDirPath();
+    QString resultsFolder = sourceFolder;
+    // The OCR command of the active book window, run by "&Neu" and "&Anfügen".
+    std::function<void()> runOcrCommand;
+
     QTextEdit* RTF0;
     Prompter& prompter() const { return prompter_; }
 
@@ -59,12 +73,39 @@ public:
     // Runs change, which edits the text on the program's behalf: it does not
     // count as an edit of the user.
     void changeTextByProgram(const std::function<void()>& change);
+    // Sets the check marks and the threshold caption from the format options.
+    void showFormatOptions();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Typing starts in black, also behind a word marked in red.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void noteTextChanged();
+    void makeFileMenu();
+    void makeOptionsMenu();
+    void makeFormatMenu(QMenu* options);
+    void makeHelpMenu();
+    QWidget* makeButtonColumn();
+    QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
+                        void (OcrWindowCommands::*command)());
+    QAction* addToggle(QMenu* menu, const QString& name, const QString& caption,
+                       void (OcrWindowCommands::*command)());
 
     Prompter& prompter_;
+    OcrSettingsStore store_;
+    OcrWindowCommands commands_;
     bool programChange_ = false;
+    QAction* mnuBuchstaben_ = nullptr;
+    QAction* mnuWort_ = nullptr;
+    QAction* mnuRand_ = nullptr;
+    QAction* mnuZeilen_ = nullptr;
+    QAction* mnuAbsatz_ = nullptr;
+    QAction* mnuKlammern_ = nullptr;
+    QAction* mnuZahlwort_ = nullptr;
+    QAction* mnuLex_ = nullptr;
+    QAction* mnuSchwelle_ = nullptr;
 };
 
 }  // namespace palvenor::ocr

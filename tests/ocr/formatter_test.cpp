@@ -1,4 +1,5 @@
 #include "FormatResults.h"
+#include "OcrSettings.h"
 #include "ScriptedPrompter.h"
 #include "frmOCR.h"
 
@@ -130,7 +131,8 @@ protected:
     }
 
     test::ScriptedPrompter prompter;
-    frmOCR window{prompter};
+    QTemporaryDir settingsFolder;  // the window's settings stay out of the user's store
+    frmOCR window{prompter, OcrSettingsStore::iniFile(settingsFolder.filePath(QStringLiteral("ocr.ini")))};
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "Lexicon.h"
+#include "OcrSettings.h"
 #include "ScriptedPrompter.h"
 #include "frmOCR.h"
 
@@ -35,7 +36,8 @@ protected:
     QTemporaryDir user;
     QTemporaryDir program;
     test::ScriptedPrompter prompter;
-    frmOCR window{prompter};
+    QTemporaryDir settingsFolder;  // the window's settings stay out of the user's store
+    frmOCR window{prompter, OcrSettingsStore::iniFile(settingsFolder.filePath(QStringLiteral("ocr.ini")))};
 };
 
 }  // namespace

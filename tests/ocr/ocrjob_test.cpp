@@ -1,5 +1,6 @@
 #include "OcrEngine.h"
 #include "OcrJob.h"
+#include "OcrSettings.h"
 #include "ScriptedPrompter.h"
 #include "frmOCR.h"
 
@@ -7,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -93,7 +95,8 @@ QByteArray blockOf(const std::vector<ResultsItem>& items, int32_t headerId = 0) 
 struct JobScene {
     ScriptedPrompter prompter;
     ScriptedEngine engine;
-    frmOCR window{prompter};
+    QTemporaryDir settingsFolder;  // the window's settings stay out of the user's store
+    frmOCR window{prompter, OcrSettingsStore::iniFile(settingsFolder.filePath(QStringLiteral("ocr.ini")))};
     FormatOptions savedOptions = formatOptions;
 
     ~JobScene() { formatOptions = savedOptions; }

@@ -1,0 +1,254 @@
+#include "OcrSettings.h"
+
+#include "OcrJob.h"
+#include "frmOCR.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <optional>
+
+namespace palvenor::ocr {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kStateMaximised = 2;
+constexpr int kCharacterCodes = 256;
+
+QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+std::optional<QString> readText(QSettings& settings, const QString& key) {
+    const QVariant value = settings.value(key);
+    if (!value.isValid()) return std::nullopt;
+    return value.toString();
+}
+
+std::optional<bool> readBool(QSettings& settings, const QString& key) {
+    const auto text = readText(settings, key);
+    if (!text) return std::nullopt;
+    const QString word = text->trimmed().toLower();
+    if (word == u"true") return true;
+    if (word == u"false") return false;
+    bool ok = false;
+    const int number = word.toInt(&ok);
+    if (!ok) return std::nullopt;
+    return number != 0;
+}
+
+std::optional<double> readNumber(QSettings& settings, const QString& key) {
+    const auto text = readText(settings, key);
+    if (!text) return std::nullopt;
+    bool ok = false;
+    const double number = text->trimmed().toDouble(&ok);
+    if (!ok) return std::nullopt;
+    return number;
+}
+
+void readInto(QSettings& settings, const QString& key, bool& field) {
+    if (const auto value = readBool(settings, key)) field = *value;
+}
+
+void readInto(QSettings& settings, const QString& key, float& field) {
+    if (const auto value = readNumber(settings, key)) field = float(*value);
+}
+
+void readFlag(QSettings& settings, const QString& key, int16_t& flag) {
+    if (const auto value = readBool(settings, key)) flag = *value ? kOcrTrue : kOcrFalse;
+}
+
+void readDisabledCharacters(QSettings& settings, ProcessOptions& options) {
+    const auto text = readText(settings, QStringLiteral("DisableCharacter"));
+    if (!text) return;
+    const QString marks = text->left(kCharacterCodes);
+    for (int code = 0; code < marks.size(); ++code)
+        options.DisableCharacter[code] = marks[code] == u'1' ? kOcrTrue : kOcrFalse;
+}
+
+QString disabledCharacters(const ProcessOptions& options) {
+    QString marks;
+    for (int16_t flag : options.DisableCharacter) marks += isSet(flag) ? u'1' : u'0';
+    return marks;
+}
+
+// Moves rect onto the screen it overlaps most, or the primary one, shrinking
+// it where it is larger than that screen.
+QRect placedOnScreen(QRect rect) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().contains(rect)) return rect;
+    QScreen* screen = QGuiApplication::screenAt(rect.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return rect;
+    const QRect area = screen->availableGeometry();
+    rect.setSize(rect.size().boundedTo(area.size()));
+    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() + 1 - rect.width()));
+    rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() + 1 - rect.height()));
+    return rect;
+}
+
+int readTwips(QSettings& settings, const QString& key, int pixels) {
+    const auto value = readNumber(settings, key);
+    return value ? int(*value) / kTwipsPerPixel : pixels;
+}
+
+void loadPlacement(frmOCR& window, QSettings& settings) {
+    settings.beginGroup(QStringLiteral("Window"));
+    const auto state = readNumber(settings, QStringLiteral("State"));
+    const QRect current = window.geometry();
+    const QRect saved(readTwips(settings, QStringLiteral("Left"), current.left()),
+                      readTwips(settings, QStringLiteral("Top"), current.top()),
+                      readTwips(settings, QStringLiteral("Width"), current.width()),
+                      readTwips(settings, QStringLiteral("Height"), current.height()));
+    settings.endGroup();
+    if (state && int(*state) == kStateMaximised)
+        window.setWindowState(Qt::WindowMaximized);
+    else
+        window.setGeometry(placedOnScreen(saved));
+}
+
+void savePlacement(const frmOCR& window, QSettings& settings) {
+    settings.beginGroup(QStringLiteral("Window"));
+    if (!window.isMinimized())
+        settings.setValue(QStringLiteral("State"),
+                          QString::number(window.isMaximized() ? kStateMaximised : 0));
+    if (!window.isMinimized() && !window.isMaximized()) {
+        const QRect rect = window.geometry();
+        settings.setValue(QStringLiteral("Left"), QString::number(rect.left() * kTwipsPerPixel));
+        settings.setValue(QStringLiteral("Top"), QString::number(rect.top() * kTwipsPerPixel));
+        settings.setValue(QStringLiteral("Width"), QString::number(rect.width() * kTwipsPerPixel));
+        settings.setValue(QStringLiteral("Height"), QString::number(rect.height() * kTwipsPerPixel));
+    }
+    settings.endGroup();
+}
+
+void loadFolders(frmOCR& window, QSettings& settings) {
+    if (const auto path = readText(settings, QStringLiteral("Source/Path")))
+        window.sourceFolder = *path;
+    window.resultsFolder = window.sourceFolder;
+    if (const auto path = readText(settings, QStringLiteral("Results/Path")))
+        window.resultsFolder = *path;
+}
+
+void loadFont(frmOCR& window, QSettings& settings) {
+    settings.beginGroup(QStringLiteral("Results"));
+    QFont font = window.RTF0->font();
+    if (const auto name = readText(settings, QStringLiteral("FontName"))) font.setFamily(*name);
+    if (const auto size = readNumber(settings, QStringLiteral("FontSize")); size && *size > 0)
+        font.setPointSizeF(*size);
+    if (const auto italic = readBool(settings, QStringLiteral("FontItalic"))) font.setItalic(*italic);
+    if (const auto bold = readBool(settings, QStringLiteral("FontBold"))) font.setBold(*bold);
+    settings.endGroup();
+    window.RTF0->setFont(font);
+}
+
+void saveFont(const frmOCR& window, QSettings& settings) {
+    const QFont font = window.RTF0->font();
+    settings.beginGroup(QStringLiteral("Results"));
+    settings.setValue(QStringLiteral("FontName"), font.family());
+    settings.setValue(QStringLiteral("FontSize"), QString::number(font.pointSizeF()));
+    settings.setValue(QStringLiteral("FontBold"), boolText(font.bold()));
+    settings.setValue(QStringLiteral("FontItalic"), boolText(font.italic()));
+    settings.endGroup();
+}
+
+}  // namespace
+
+OcrSettingsStore OcrSettingsStore::userStore() { return OcrSettingsStore(QString()); }
+
+OcrSettingsStore OcrSettingsStore::iniFile(const QString& path) { return OcrSettingsStore(path); }
+
+std::unique_ptr<QSettings> OcrSettingsStore::open() const {
+    if (!iniPath_.isEmpty()) return std::make_unique<QSettings>(iniPath_, QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Palvenor"), kOcrSettingsApplication);
+}
+
+void loadFormatOptions(QSettings& settings, FormatOptions& options) {
+    settings.beginGroup(QStringLiteral("Results"));
+    readInto(settings, QStringLiteral("Format"), options.Format);
+    if (const auto blankLines = readBool(settings, QStringLiteral("CollapseY")))
+        options.CollapseY = !*blankLines;
+    readInto(settings, QStringLiteral("LeftMargin"), options.LeftMargin);
+    readInto(settings, QStringLiteral("MinXSpaceFac"), options.MinXSpaceFac);
+    readInto(settings, QStringLiteral("MinYSpaceFac"), options.MinYSpaceFac);
+    readInto(settings, QStringLiteral("Schwelle"), options.Schwelle);
+    readInto(settings, QStringLiteral("Absatz"), options.Absatz);
+    readInto(settings, QStringLiteral("Klammern"), options.Klammern);
+    readInto(settings, QStringLiteral("Zahlwort"), options.Zahlwort);
+    readInto(settings, QStringLiteral("Lexikon"), options.Lexikon);
+    settings.endGroup();
+}
+
+void saveFormatOptions(QSettings& settings, const FormatOptions& options) {
+    settings.beginGroup(QStringLiteral("Results"));
+    settings.setValue(QStringLiteral("Format"), boolText(options.Format));
+    settings.setValue(QStringLiteral("CollapseY"), boolText(!options.CollapseY));
+    settings.setValue(QStringLiteral("LeftMargin"), boolText(options.LeftMargin));
+    settings.setValue(QStringLiteral("MinXSpaceFac"), QString::number(options.MinXSpaceFac));
+    settings.setValue(QStringLiteral("MinYSpaceFac"), QString::number(options.MinYSpaceFac));
+    settings.setValue(QStringLiteral("Schwelle"), QString::number(options.Schwelle));
+    settings.setValue(QStringLiteral("Absatz"), boolText(options.Absatz));
+    settings.setValue(QStringLiteral("Klammern"), boolText(options.Klammern));
+    settings.setValue(QStringLiteral("Zahlwort"), boolText(options.Zahlwort));
+    settings.setValue(QStringLiteral("Lexikon"), boolText(options.Lexikon));
+    settings.endGroup();
+}
+
+void loadProcessOptions(QSettings& settings, ProcessOptions& options) {
+    settings.beginGroup(QStringLiteral("OCR"));
+    readFlag(settings, QStringLiteral("CharacterRejectOff"), options.CharacterRejectOff);
+    readFlag(settings, QStringLiteral("DeshadeOff"), options.DeshadeOff);
+    readFlag(settings, QStringLiteral("DeskewOff"), options.DeskewOff);
+    readFlag(settings, QStringLiteral("InvertOff"), options.InvertOff);
+    readFlag(settings, QStringLiteral("InvertWholePage"), options.InvertWholePage);
+    readFlag(settings, QStringLiteral("LexOff"), options.LexOff);
+    readFlag(settings, QStringLiteral("LineRejectOff"), options.LineRejectOff);
+    readFlag(settings, QStringLiteral("LineRemoveOff"), options.LineRemoveOff);
+    readFlag(settings, QStringLiteral("MergeBreakOff"), options.MergeBreakOff);
+    readFlag(settings, QStringLiteral("NoiseRemoveOff"), options.NoiseRemoveOff);
+    if (const auto orientation = readNumber(settings, QStringLiteral("Orientation"));
+        orientation && *orientation >= 0 && *orientation <= 3)
+        options.Orientation = uint8_t(*orientation);
+    readFlag(settings, QStringLiteral("SectioningOn"), options.SectioningOn);
+    readDisabledCharacters(settings, options);
+    settings.endGroup();
+}
+
+void saveProcessOptions(QSettings& settings, const ProcessOptions& options) {
+    settings.beginGroup(QStringLiteral("OCR"));
+    settings.setValue(QStringLiteral("CharacterRejectOff"), boolText(isSet(options.CharacterRejectOff)));
+    settings.setValue(QStringLiteral("DeshadeOff"), boolText(isSet(options.DeshadeOff)));
+    settings.setValue(QStringLiteral("DeskewOff"), boolText(isSet(options.DeskewOff)));
+    settings.setValue(QStringLiteral("InvertOff"), boolText(isSet(options.InvertOff)));
+    settings.setValue(QStringLiteral("InvertWholePage"), boolText(isSet(options.InvertWholePage)));
+    settings.setValue(QStringLiteral("LexOff"), boolText(isSet(options.LexOff)));
+    settings.setValue(QStringLiteral("LineRejectOff"), boolText(isSet(options.LineRejectOff)));
+    settings.setValue(QStringLiteral("LineRemoveOff"), boolText(isSet(options.LineRemoveOff)));
+    settings.setValue(QStringLiteral("MergeBreakOff"), boolText(isSet(options.MergeBreakOff)));
+    settings.setValue(QStringLiteral("NoiseRemoveOff"), boolText(isSet(options.NoiseRemoveOff)));
+    settings.setValue(QStringLiteral("Orientation"), QString::number(options.Orientation));
+    settings.setValue(QStringLiteral("SectioningOn"), boolText(isSet(options.SectioningOn)));
+    settings.setValue(QStringLiteral("DisableCharacter"), disabledCharacters(options));
+    settings.endGroup();
+}
+
+void loadOcrSettings(frmOCR& window, QSettings& settings) {
+    loadPlacement(window, settings);
+    loadFolders(window, settings);
+    loadFont(window, settings);
+    loadFormatOptions(settings, formatOptions);
+    loadProcessOptions(settings, configuredJob.Options);
+}
+
+void saveOcrSettings(const frmOCR& window, QSettings& settings) {
+    savePlacement(window, settings);
+    settings.setValue(QStringLiteral("Results/Path"), window.resultsFolder);
+    saveFont(window, settings);
+    saveFormatOptions(settings, formatOptions);
+    saveProcessOptions(settings, configuredJob.Options);
+}
+
+}  // namespace palvenor::ocr

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+namespace palvenor {
+class Prompter;
+}
+
+namespace palvenor::ocr {
+
+class frmOCR;
+
+// What the menus and buttons of the OCR window do. The format toggles
+// change the program's format options first, then ask before edited text
+// is replaced and format the last results anew.
+class OcrWindowCommands {
+public:
+    OcrWindowCommands(frmOCR& window, Prompter& prompter);
+
+    void letterMode();
+    void wordMode();
+    void toggleLeftMargin();
+    void toggleBlankLines();
+    void toggleParagraphs();
+    void toggleBrackets();
+    void toggleNumberWords();
+    void toggleLexicon();
+    void askThreshold();
+
+    void saveText();
+    void chooseFont();
+    void copyText();
+    void closeWindow();
+    void hideWindow();
+    void newText();
+    void appendText();
+    void insertSymbol(QChar symbol);
+    void showAbout();
+
+    // The threshold entry's caption with the present threshold in percent.
+    static QString thresholdCaption();
+
+private:
+    // False when the user declines to lose the edited text.
+    bool confirmReplace();
+    void reformatConfirmed();
+    bool writeText(const QString& path);
+
+    frmOCR& window_;
+    Prompter& prompter_;
+};
+
+inline constexpr QChar kMaleSymbol = QChar(0x2642);
+inline constexpr QChar kFemaleSymbol = QChar(0x2640);
+
+}  // namespace palvenor::ocr
