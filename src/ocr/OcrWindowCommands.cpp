@@ -1,7 +1,9 @@
 #include "OcrWindowCommands.h"
 
+#include "OcrJob.h"
 #include "Prompter.h"
 #include "frmOCR.h"
+#include "frmProcessOptions.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -103,6 +105,11 @@ void OcrWindowCommands::askThreshold() {
         formatOptions.Schwelle = *threshold;
     }
     reformatConfirmed();
+}
+
+void OcrWindowCommands::editProcessOptions() {
+    frmProcessOptions dialog(configuredJob, &window_);
+    prompter_.execDialog(dialog);
 }
 
 void OcrWindowCommands::saveText() {

@@ -26,6 +26,8 @@ public:
     void toggleNumberWords();
     void toggleLexicon();
     void askThreshold();
+    // The engine's processing options for the jobs to come.
+    void editProcessOptions();
 
     void saveText();
     void chooseFont();

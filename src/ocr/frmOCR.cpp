@@ -66,6 +66,8 @@ void frmOCR::makeFileMenu() {
 void frmOCR::makeOptionsMenu() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
     options->setObjectName(QStringLiteral("mnuOptions"));
+    addCommand(options, QStringLiteral("mnuOptionsProcess"), QStringLiteral("&OCR Optionen"),
+               &OcrWindowCommands::editProcessOptions);
     makeFormatMenu(options);
     addCommand(options, QStringLiteral("mnuOptionsResultsFont"), QStringLiteral("&Zeichensatz ..."),
                &OcrWindowCommands::chooseFont);
