@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace palvenor::ocr {
 
@@ -166,71 +167,63 @@ std::unique_ptr<QSettings> OcrSettingsStore::open() const {
                                        QStringLiteral("Palvenor"), kOcrSettingsApplication);
 }
 
+// The settings that are one field each, by key. CollapseY, Orientation and
+// DisableCharacter are stored in forms of their own.
+constexpr std::pair<const char*, bool FormatOptions::*> kFormatSwitches[] = {
+    {"Format", &FormatOptions::Format},     {"LeftMargin", &FormatOptions::LeftMargin},
+    {"Absatz", &FormatOptions::Absatz},     {"Klammern", &FormatOptions::Klammern},
+    {"Zahlwort", &FormatOptions::Zahlwort}, {"Lexikon", &FormatOptions::Lexikon}};
+constexpr std::pair<const char*, float FormatOptions::*> kFormatFactors[] = {
+    {"MinXSpaceFac", &FormatOptions::MinXSpaceFac},
+    {"MinYSpaceFac", &FormatOptions::MinYSpaceFac},
+    {"Schwelle", &FormatOptions::Schwelle}};
+constexpr std::pair<const char*, int16_t ProcessOptions::*> kProcessFlags[] = {
+    {"CharacterRejectOff", &ProcessOptions::CharacterRejectOff},
+    {"DeshadeOff", &ProcessOptions::DeshadeOff},
+    {"DeskewOff", &ProcessOptions::DeskewOff},
+    {"InvertOff", &ProcessOptions::InvertOff},
+    {"InvertWholePage", &ProcessOptions::InvertWholePage},
+    {"LexOff", &ProcessOptions::LexOff},
+    {"LineRejectOff", &ProcessOptions::LineRejectOff},
+    {"LineRemoveOff", &ProcessOptions::LineRemoveOff},
+    {"MergeBreakOff", &ProcessOptions::MergeBreakOff},
+    {"NoiseRemoveOff", &ProcessOptions::NoiseRemoveOff},
+    {"SectioningOn", &ProcessOptions::SectioningOn}};
+
 void loadFormatOptions(QSettings& settings, FormatOptions& options) {
     settings.beginGroup(QStringLiteral("Results"));
-    readInto(settings, QStringLiteral("Format"), options.Format);
+    for (const auto& [key, field] : kFormatSwitches) readInto(settings, QString::fromLatin1(key), options.*field);
+    for (const auto& [key, field] : kFormatFactors) readInto(settings, QString::fromLatin1(key), options.*field);
     if (const auto blankLines = readBool(settings, QStringLiteral("CollapseY")))
         options.CollapseY = !*blankLines;
-    readInto(settings, QStringLiteral("LeftMargin"), options.LeftMargin);
-    readInto(settings, QStringLiteral("MinXSpaceFac"), options.MinXSpaceFac);
-    readInto(settings, QStringLiteral("MinYSpaceFac"), options.MinYSpaceFac);
-    readInto(settings, QStringLiteral("Schwelle"), options.Schwelle);
-    readInto(settings, QStringLiteral("Absatz"), options.Absatz);
-    readInto(settings, QStringLiteral("Klammern"), options.Klammern);
-    readInto(settings, QStringLiteral("Zahlwort"), options.Zahlwort);
-    readInto(settings, QStringLiteral("Lexikon"), options.Lexikon);
     settings.endGroup();
 }
 
 void saveFormatOptions(QSettings& settings, const FormatOptions& options) {
     settings.beginGroup(QStringLiteral("Results"));
-    settings.setValue(QStringLiteral("Format"), boolText(options.Format));
+    for (const auto& [key, field] : kFormatSwitches)
+        settings.setValue(QString::fromLatin1(key), boolText(options.*field));
+    for (const auto& [key, field] : kFormatFactors)
+        settings.setValue(QString::fromLatin1(key), QString::number(options.*field));
     settings.setValue(QStringLiteral("CollapseY"), boolText(!options.CollapseY));
-    settings.setValue(QStringLiteral("LeftMargin"), boolText(options.LeftMargin));
-    settings.setValue(QStringLiteral("MinXSpaceFac"), QString::number(options.MinXSpaceFac));
-    settings.setValue(QStringLiteral("MinYSpaceFac"), QString::number(options.MinYSpaceFac));
-    settings.setValue(QStringLiteral("Schwelle"), QString::number(options.Schwelle));
-    settings.setValue(QStringLiteral("Absatz"), boolText(options.Absatz));
-    settings.setValue(QStringLiteral("Klammern"), boolText(options.Klammern));
-    settings.setValue(QStringLiteral("Zahlwort"), boolText(options.Zahlwort));
-    settings.setValue(QStringLiteral("Lexikon"), boolText(options.Lexikon));
     settings.endGroup();
 }
 
 void loadProcessOptions(QSettings& settings, ProcessOptions& options) {
     settings.beginGroup(QStringLiteral("OCR"));
-    readFlag(settings, QStringLiteral("CharacterRejectOff"), options.CharacterRejectOff);
-    readFlag(settings, QStringLiteral("DeshadeOff"), options.DeshadeOff);
-    readFlag(settings, QStringLiteral("DeskewOff"), options.DeskewOff);
-    readFlag(settings, QStringLiteral("InvertOff"), options.InvertOff);
-    readFlag(settings, QStringLiteral("InvertWholePage"), options.InvertWholePage);
-    readFlag(settings, QStringLiteral("LexOff"), options.LexOff);
-    readFlag(settings, QStringLiteral("LineRejectOff"), options.LineRejectOff);
-    readFlag(settings, QStringLiteral("LineRemoveOff"), options.LineRemoveOff);
-    readFlag(settings, QStringLiteral("MergeBreakOff"), options.MergeBreakOff);
-    readFlag(settings, QStringLiteral("NoiseRemoveOff"), options.NoiseRemoveOff);
+    for (const auto& [key, field] : kProcessFlags) readFlag(settings, QString::fromLatin1(key), options.*field);
     if (const auto orientation = readNumber(settings, QStringLiteral("Orientation"));
         orientation && *orientation >= 0 && *orientation <= 3)
         options.Orientation = uint8_t(*orientation);
-    readFlag(settings, QStringLiteral("SectioningOn"), options.SectioningOn);
     readDisabledCharacters(settings, options);
     settings.endGroup();
 }
 
 void saveProcessOptions(QSettings& settings, const ProcessOptions& options) {
     settings.beginGroup(QStringLiteral("OCR"));
-    settings.setValue(QStringLiteral("CharacterRejectOff"), boolText(isSet(options.CharacterRejectOff)));
-    settings.setValue(QStringLiteral("DeshadeOff"), boolText(isSet(options.DeshadeOff)));
-    settings.setValue(QStringLiteral("DeskewOff"), boolText(isSet(options.DeskewOff)));
-    settings.setValue(QStringLiteral("InvertOff"), boolText(isSet(options.InvertOff)));
-    settings.setValue(QStringLiteral("InvertWholePage"), boolText(isSet(options.InvertWholePage)));
-    settings.setValue(QStringLiteral("LexOff"), boolText(isSet(options.LexOff)));
-    settings.setValue(QStringLiteral("LineRejectOff"), boolText(isSet(options.LineRejectOff)));
-    settings.setValue(QStringLiteral("LineRemoveOff"), boolText(isSet(options.LineRemoveOff)));
-    settings.setValue(QStringLiteral("MergeBreakOff"), boolText(isSet(options.MergeBreakOff)));
-    settings.setValue(QStringLiteral("NoiseRemoveOff"), boolText(isSet(options.NoiseRemoveOff)));
+    for (const auto& [key, field] : kProcessFlags)
+        settings.setValue(QString::fromLatin1(key), boolText(isSet(options.*field)));
     settings.setValue(QStringLiteral("Orientation"), QString::number(options.Orientation));
-    settings.setValue(QStringLiteral("SectioningOn"), boolText(isSet(options.SectioningOn)));
     settings.setValue(QStringLiteral("DisableCharacter"), disabledCharacters(options));
     settings.endGroup();
 }
