@@ -13,7 +13,7 @@ namespace palvenor::imaging::tiff {
 
 namespace {
 
-// Strips of about 64 KiB for LZW pages.
+// Strips of about 64 KiB.
 uint32_t rowsPerStrip(uint64_t rowBytes, uint32_t height)
 {
     const uint64_t rows = std::max<uint64_t>(1, 65536 / std::max<uint64_t>(1, rowBytes));
@@ -31,6 +31,19 @@ bool writeStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t rowByt
             return false;
     }
     return true;
+}
+
+// Writes packed samples as an LZW page in strips of about 64 KiB.
+bool writeLzwStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t rowBytes, uint32_t height,
+                    int bitsPerSample, int samplesPerPixel, int photometric)
+{
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samplesPerPixel);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    const uint32_t rows = rowsPerStrip(rowBytes, height);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
+    return writeStrips(tif, samples, rowBytes, height, rows);
 }
 
 // The picture's rows packed without padding, one byte per sample or, for
@@ -144,13 +157,7 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
         const std::vector<uint8_t> samples =
             bits == 4 ? packedRows(grey, 4, &rowBytes, [](uint8_t v) { return uint8_t((v * 15 + 127) / 255); })
                       : packedRows(grey, 8, &rowBytes);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-        const uint32_t rows = rowsPerStrip(rowBytes, h);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rows);
-        ok = writeStrips(t, samples, rowBytes, h, rows);
+        ok = writeLzwStrips(t, samples, rowBytes, h, bits, 1, PHOTOMETRIC_MINISBLACK);
         break;
     }
     case PageTypePalette4:
@@ -168,26 +175,15 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
             blue[size_t(i)] = uint16_t(qBlue(table[i]) * 257);
         }
         const std::vector<uint8_t> samples = packedRows(indexed, bits, &rowBytes);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);  // libtiff sizes the colour map by it
         TIFFSetField(t, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-        const uint32_t rows = rowsPerStrip(rowBytes, h);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rows);
-        ok = writeStrips(t, samples, rowBytes, h, rows);
+        ok = writeLzwStrips(t, samples, rowBytes, h, bits, 1, PHOTOMETRIC_PALETTE);
         break;
     }
     default: {
         const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
         const std::vector<uint8_t> samples = packedRows(rgb, 24, &rowBytes);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-        const uint32_t rows = rowsPerStrip(rowBytes, h);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rows);
-        ok = writeStrips(t, samples, rowBytes, h, rows);
+        ok = writeLzwStrips(t, samples, rowBytes, h, 8, 3, PHOTOMETRIC_RGB);
         break;
     }
     }
