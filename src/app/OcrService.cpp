@@ -14,24 +14,30 @@
 
 namespace palvenor {
 
-OcrService::OcrService(Prompter& prompter, EngineFactory makeEngine)
-    : prompter_(prompter), makeEngine_(std::move(makeEngine)) {}
+OcrService::OcrService(Prompter& prompter, EngineFactory makeEngine, ActiveDocument activeDocument)
+    : prompter_(prompter), makeEngine_(std::move(makeEngine)), activeDocument_(std::move(activeDocument)) {}
 
 OcrService::~OcrService() = default;
 
 ocr::frmOCR& OcrService::window() {
     if (!window_) {
-        window_ = std::make_unique<ocr::frmOCR>(prompter_);
+        window_ = std::make_unique<ocr::frmOCR>(prompter_, settings_);
         window_->runOcrCommand = [this] {
-            if (lastDocument_) mnuOCR_Click(*lastDocument_);
+            if (frmSample* document = activeDocument_()) mnuOCR_Click(*document);
         };
+        QObject::connect(window_.get(), &ocr::frmOCR::unloading, [this] {
+            if (engine_) engine_->OcrShutdown(ocr::OcrEngine::kAllJobs);
+        });
     }
     return *window_;
 }
 
+void OcrService::unloadWindow() {
+    if (window_) window_->close();
+}
+
 void OcrService::mnuOCR_Click(frmSample& document) {
     QCoreApplication::processEvents();
-    lastDocument_ = &document;
     if (!document.selectionPresent) {
         showWindow();
         return;

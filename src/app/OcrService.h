@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPointer>
+#include "OcrSettings.h"
 
 #include <functional>
 #include <memory>
@@ -20,9 +20,12 @@ class frmOCR;
 class OcrService {
 public:
     using EngineFactory = std::function<std::unique_ptr<ocr::OcrEngine>()>;
+    // The active book window, or nullptr when no book is open.
+    using ActiveDocument = std::function<frmSample*()>;
 
-    // The engine is made when the first job needs it.
-    OcrService(Prompter& prompter, EngineFactory makeEngine);
+    // The engine is made when the first job needs it. "&Neu" and "&Anfügen"
+    // of the OCR window run the OCR command of activeDocument.
+    OcrService(Prompter& prompter, EngineFactory makeEngine, ActiveDocument activeDocument);
     ~OcrService();
 
     // The OCR command of a book window: the marked area of its page goes to
@@ -31,6 +34,11 @@ public:
     void mnuOCR_Click(frmSample& document);
 
     ocr::frmOCR& window();
+    // Where the OCR window keeps its settings; before the window is first made.
+    void useSettings(ocr::OcrSettingsStore store) { settings_ = std::move(store); }
+    // Unloads the OCR window, as the program does when it ends: the engine
+    // releases everything and the window saves its settings.
+    void unloadWindow();
 
 private:
     bool copySelection(frmSample& document);
@@ -38,11 +46,10 @@ private:
 
     Prompter& prompter_;
     EngineFactory makeEngine_;
+    ocr::OcrSettingsStore settings_ = ocr::OcrSettingsStore::userStore();
     std::unique_ptr<ocr::OcrEngine> engine_;
+    ActiveDocument activeDocument_;
     std::unique_ptr<ocr::frmOCR> window_;
-    // The book window the OCR command last ran for; "&Neu" and "&Anfügen"
-    // of the OCR window run it there again.
-    QPointer<frmSample> lastDocument_;
 };
 
 }  // namespace palvenor

@@ -10,9 +10,9 @@ namespace palvenor {
 
 QString StartUp::applicationTitle() { return kAppTitle; }
 
-QString StartUp::versionedTitle() {
-    return applicationTitle() + QStringLiteral(" %1.%2").arg(PALVENOR_VERSION_MAJOR).arg(PALVENOR_VERSION_MINOR);
-}
+QString StartUp::version() { return QStringLiteral("%1.%2").arg(PALVENOR_VERSION_MAJOR).arg(PALVENOR_VERSION_MINOR); }
+
+QString StartUp::versionedTitle() { return applicationTitle() + u' ' + version(); }
 
 StartUp::Decision StartUp::run(const QString& commandLine) {
     QCoreApplication::processEvents();

@@ -23,6 +23,8 @@ public:
     Decision run(const QString& commandLine);
 
     static QString applicationTitle();
+    // The program's version, "major.minor".
+    static QString version();
     // The title with the version, as a program that runs alone shows it.
     static QString versionedTitle();
 

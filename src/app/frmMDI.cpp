@@ -50,7 +50,8 @@ frmMDI::frmMDI(Prompter& prompter, IniFile& ini, RecentFiles& recentFiles, QWidg
       prompter_(prompter),
       ini_(ini),
       recentFiles_(recentFiles),
-      ocr_(prompter, [&prompter] { return std::make_unique<ocr::OcrDll>(prompter); }) {
+      ocr_(prompter, [&prompter] { return std::make_unique<ocr::OcrDll>(prompter); },
+           [this] { return documents_.activeWindow(); }) {
     setObjectName(QStringLiteral("frmMDI"));
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
@@ -224,13 +225,15 @@ void frmMDI::exitProgram() {
 }
 
 // Closing the frame closes every book first; a book whose save the user
-// cancels keeps the frame open.
+// cancels keeps the frame open. Then the OCR window goes with it.
 void frmMDI::closeEvent(QCloseEvent* event) {
     area_->closeAllSubWindows();
-    if (area_->subWindowList().isEmpty())
-        event->accept();
-    else
+    if (!area_->subWindowList().isEmpty()) {
         event->ignore();
+        return;
+    }
+    ocr_.unloadWindow();
+    event->accept();
 }
 
 void frmMDI::bringToFront() {

@@ -25,6 +25,7 @@ QString commandLine(const QStringList& arguments) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(StartUp::applicationTitle());
+    QApplication::setApplicationVersion(StartUp::version());
     QTranslator qtTranslations;
     if (qtTranslations.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

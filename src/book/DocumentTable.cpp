@@ -21,6 +21,10 @@ void DocumentTable::remove(int k) {
 
 frmSample* DocumentTable::Fenster(int k) const { return windows_.at(k - 1); }
 
+frmSample* DocumentTable::activeWindow() const {
+    return AktuellesDokument >= 1 && AktuellesDokument <= count() ? Fenster(AktuellesDokument) : nullptr;
+}
+
 void DocumentTable::setFenster(int k, frmSample* window) { windows_.at(k - 1) = window; }
 
 int DocumentTable::indexOf(const frmSample* window) const {

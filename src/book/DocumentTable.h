@@ -46,6 +46,8 @@ public:
     int indexOf(const frmSample* window) const;
 
     int AktuellesDokument = 0;
+    // The window of AktuellesDokument; nullptr when no document is active.
+    frmSample* activeWindow() const;
 
 private:
     std::vector<DokumentEintrag> entries_;

@@ -12,9 +12,11 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
+#include <QUrl>
 
 namespace palvenor::ocr {
 
@@ -27,6 +29,14 @@ std::optional<float> thresholdFromEntry(const QString& entry) {
     const double percent = QString(entry).replace(u',', u'.').trimmed().toDouble(&ok);
     if (!ok || percent < 0 || percent > 100) return std::nullopt;
     return float(percent / 100);
+}
+
+// Releases the OCR window from topmost while a box of its own is open, so
+// that the box is not hidden behind it; the guard puts it back.
+auto releaseTopmost(frmOCR& window) {
+    const bool topmost = window.isTopmost();
+    window.setTopmost(false);
+    return qScopeGuard([&window, topmost] { window.setTopmost(topmost); });
 }
 
 }  // namespace
@@ -108,6 +118,7 @@ void OcrWindowCommands::askThreshold() {
 }
 
 void OcrWindowCommands::editProcessOptions() {
+    const auto released = releaseTopmost(window_);
     frmProcessOptions dialog(configuredJob, &window_);
     prompter_.execDialog(dialog);
 }
@@ -171,7 +182,17 @@ void OcrWindowCommands::appendText() {
 
 void OcrWindowCommands::insertSymbol(QChar symbol) { window_.RTF0->insertPlainText(QString(symbol)); }
 
+void OcrWindowCommands::showHelp() {
+    const QString page = QDir::toNativeSeparators(window_.helpFile);
+    if (!QFileInfo(window_.helpFile).isFile())
+        prompter_.critical(QStringLiteral("Die Hilfe %1 wurde nicht gefunden.").arg(page), kAppTitle);
+    else if (!window_.openInBrowser(QUrl::fromLocalFile(window_.helpFile)))
+        prompter_.critical(QStringLiteral("Die Hilfe %1 konnte nicht im Browser geöffnet werden.").arg(page),
+                           kAppTitle);
+}
+
 void OcrWindowCommands::showAbout() {
+    const auto released = releaseTopmost(window_);
     const QString version = QCoreApplication::applicationVersion();
     prompter_.inform(version.isEmpty() ? kAppTitle : QStringLiteral("%1\nVersion %2").arg(kAppTitle, version),
                      QStringLiteral("Info"));

@@ -37,6 +37,7 @@ public:
     void newText();
     void appendText();
     void insertSymbol(QChar symbol);
+    void showHelp();
     void showAbout();
 
     // The threshold entry's caption with the present threshold in percent.

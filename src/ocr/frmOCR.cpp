@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cmath>
 
@@ -99,6 +100,7 @@ void frmOCR::makeFormatMenu(QMenu* options) {
 void frmOCR::makeHelpMenu() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     help->setObjectName(QStringLiteral("mnuHelp"));
+    addCommand(help, QStringLiteral("mnuHelpTopics"), QStringLiteral("&Inhalt"), &OcrWindowCommands::showHelp);
     addCommand(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&Info"), &OcrWindowCommands::showAbout);
 }
 
@@ -150,8 +152,22 @@ void frmOCR::changeTextByProgram(const std::function<void()>& change) {
     change();
 }
 
+// The widget's flags follow without telling the window system, whose own
+// window only changes its stacking: setWindowFlags would hide and re-create it.
+void frmOCR::setTopmost(bool topmost) {
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, topmost);
+    overrideWindowFlags(flags);
+    if (QWindow* handle = windowHandle()) handle->setFlags(flags);
+}
+
+void frmOCR::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) setTopmost(true);
+    QMainWindow::changeEvent(event);
+}
+
 // Closing unloads the window: the settings are saved and the text is gone.
 void frmOCR::closeEvent(QCloseEvent* event) {
+    emit unloading();
     saveOcrSettings(*this, *store_.open());
     changeTextByProgram([this] { RTF0->clear(); });
     AppendNext = false;

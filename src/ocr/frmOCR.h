@@ -6,6 +6,7 @@
 #include "OcrWindowCommands.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QMainWindow>
 
 #include <functional>
@@ -63,6 +64,9 @@ public:
     QString resultsFolder = sourceFolder;
     // The OCR command of the active book window, run by "&Neu" and "&Anfügen".
     std::function<void()> runOcrCommand;
+    // The program's help page, which "&Inhalt" opens in the user's browser.
+    QString helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Hilfe.html");
+    std::function<bool(const QUrl&)> openInBrowser = &QDesktopServices::openUrl;
 
     QTextEdit* RTF0;
     Prompter& prompter() const { return prompter_; }
@@ -76,7 +80,18 @@ public:
     // Sets the check marks and the threshold caption from the format options.
     void showFormatOptions();
 
+    // Keeps the window above all other windows, or releases it; neither
+    // moves, resizes nor activates it. The window becomes topmost whenever
+    // it is activated.
+    void setTopmost(bool topmost);
+    bool isTopmost() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+signals:
+    // The window is being unloaded; its settings are saved right after.
+    void unloading();
+
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Typing starts in black, also behind a word marked in red.
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,10 +1,16 @@
 #include "FrameScene.h"
 #include "MarkedPage.h"
 #include "OcrService.h"
+#include "ScriptedEngine.h"
 #include "TextAccuracy.h"
 #include "frmOCR.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTest>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -62,4 +68,59 @@ TEST(OcrCommand, WithoutAMarkedAreaOnlyTheWindowComesForward) {
     EXPECT_TRUE(scene.frame.ocr().window().isVisible());
     EXPECT_EQ(scene.recognised(), QStringLiteral("früher erkannt"));
     EXPECT_TRUE(scene.prompter.shown().empty());
+}
+
+TEST(OcrCommand, UnloadingTheWindowShutsTheEngineDownThenSavesTheSettings) {
+    OcrScene scene;
+    test::ScriptedEngine* engine = nullptr;
+    const auto makeEngine = [&engine] {
+        auto made = std::make_unique<test::ScriptedEngine>();
+        engine = made.get();
+        return made;
+    };
+    OcrService service(scene.prompter, makeEngine, [] { return nullptr; });
+    service.useSettings(ocr::OcrSettingsStore::iniFile(scene.ocrSettings));
+    scene.window->oleImgEdit1().setSelectionRect(QRect(0, 0, 50, 50));
+    scene.window->selectionPresent = true;
+    service.mnuOCR_Click(*scene.window);
+    ASSERT_NE(engine, nullptr);
+    const qsizetype callsOfTheJob = engine->calls.size();
+
+    QStringList settingsAtShutdown;
+    engine->onShutdown = [&] { settingsAtShutdown = QSettings(scene.ocrSettings, QSettings::IniFormat).allKeys(); };
+    service.unloadWindow();
+    EXPECT_EQ(engine->calls.mid(callsOfTheJob), QStringList{QStringLiteral("Shutdown -1")});
+    EXPECT_TRUE(settingsAtShutdown.isEmpty()) << settingsAtShutdown.join(' ').toStdString();
+    EXPECT_TRUE(QSettings(scene.ocrSettings, QSettings::IniFormat).contains(QStringLiteral("Window/Left")));
+    EXPECT_FALSE(service.window().isVisible());
+}
+
+TEST(OcrCommand, ClosingTheFrameUnloadsTheOcrWindow) {
+    OcrScene scene;
+    scene.chooseOcr();
+    ASSERT_TRUE(scene.frame.ocr().window().isVisible());
+    scene.frame.ocr().window().RTF0->setPlainText(QStringLiteral("erkannt"));
+    EXPECT_TRUE(scene.frame.close());
+    EXPECT_FALSE(scene.frame.ocr().window().isVisible());
+    EXPECT_TRUE(scene.recognised().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(scene.ocrSettings));
+}
+
+TEST(OcrCommand, NewInTheOcrWindowRecognisesTheAreaOfTheActiveBook) {
+    const test::MarkedPage& page = test::twoParagraphPage();
+    ASSERT_TRUE(page.ok()) << "no sample page";
+    OcrScene scene;
+    frmSample* other = scene.open(scene.book(2, QStringLiteral("anderes.tif")));
+    other->findChild<QAction*>(QStringLiteral("mnuOCR"))->trigger();
+    ASSERT_TRUE(scene.frame.ocr().window().isVisible());
+
+    QTabBar& tabs = scene.frame.Tab1();
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(0).center());
+    ASSERT_EQ(scene.frame.documents().activeWindow(), scene.window);
+    scene.window->oleImgEdit1().setSelectionRect(page.area);
+    scene.window->selectionPresent = true;
+    scene.frame.ocr().window().findChild<QPushButton*>(QStringLiteral("cNeu"))->click();
+    EXPECT_FALSE(scene.window->selectionPresent);
+    const double errorRate = textcheck::characterErrorRate(scene.recognised().simplified(), page.truth.simplified());
+    EXPECT_LT(errorRate, 0.02) << scene.recognised().toStdString();
 }

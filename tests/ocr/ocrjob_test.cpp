@@ -1,6 +1,7 @@
 #include "OcrEngine.h"
 #include "OcrJob.h"
 #include "OcrSettings.h"
+#include "ScriptedEngine.h"
 #include "ScriptedPrompter.h"
 #include "frmOCR.h"
 
@@ -13,63 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 using namespace palvenor;
 using namespace palvenor::ocr;
+using palvenor::test::ScriptedEngine;
 using palvenor::test::ScriptedPrompter;
 
 namespace {
-
-// An engine that plays a scripted job and notes every call.
-struct ScriptedEngine : OcrEngine {
-    int setErrorModeResult = 0;
-    int initialiseResult = 0;
-    int doJobResult = 0;
-    std::vector<int32_t> statuses{1};  // one per status call; the last one repeats
-    int statusResult = 0;
-    QByteArray block;
-    int sizeResult = 0;
-    int fetchResult = 0;
-
-    QStringList calls;
-    QByteArray jobInfo;
-    int statusCalls = 0;
-
-    int OcrSetErrorMode(int jobs, int mode) override {
-        calls << QStringLiteral("SetErrorMode %1 %2").arg(jobs).arg(mode);
-        return setErrorModeResult;
-    }
-    int OcrInitialise(int32_t* jobNo) override {
-        calls << QStringLiteral("Initialise");
-        *jobNo = 7;
-        return initialiseResult;
-    }
-    int OcrDoJob(int32_t jobNo, const QByteArray& bytes) override {
-        calls << QStringLiteral("DoJob %1").arg(jobNo);
-        jobInfo = bytes;
-        return doJobResult;
-    }
-    int OcrGetJobStatus(int32_t, int32_t* status) override {
-        *status = statuses[std::min<size_t>(size_t(statusCalls), statuses.size() - 1)];
-        ++statusCalls;
-        return statusResult;
-    }
-    int OcrGetJobResults(int32_t, int32_t* byteCount, char* buffer) override {
-        if (!buffer) {
-            calls << QStringLiteral("ResultsSize");
-            *byteCount = int32_t(block.size());
-            return sizeResult;
-        }
-        calls << QStringLiteral("Results");
-        std::memcpy(buffer, block.constData(), size_t(std::min<qsizetype>(*byteCount, block.size())));
-        return fetchResult;
-    }
-    int OcrShutdown(int jobs) override {
-        calls << QStringLiteral("Shutdown %1").arg(jobs);
-        return 0;
-    }
-};
 
 ResultsItem item(char code, int x, float confidence = 0.95f) {
     ResultsItem it;

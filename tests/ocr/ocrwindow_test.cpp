@@ -6,12 +6,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QUrl>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -320,4 +324,70 @@ TEST_F(OcrWindow, TypingBehindARedWordIsBlack) {
     EXPECT_EQ(text(), "rotx");
     EXPECT_EQ(window->RTF0->textColor(), QColor(Qt::black));
     EXPECT_TRUE(window->AppendNext);
+}
+
+TEST_F(OcrWindow, ActivationMakesTheWindowTopmostAndItsOwnBoxesReleaseIt) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(window->isTopmost());
+    EXPECT_TRUE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+
+    std::vector<bool> topmostWhileOpen;
+    prompter.whileShown = [&](const test::ScriptedPrompter::Shown&) {
+        topmostWhileOpen.push_back(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    };
+    action("mnuOptionsProcess")->trigger();
+    action("mnuHelpAbout")->trigger();
+    EXPECT_EQ(topmostWhileOpen, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(window->isTopmost());
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(OcrWindow, InfoShowsTheProgramTitleAndVersion) {
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    action("mnuHelpAbout")->trigger();
+    QCoreApplication::setApplicationVersion(QString());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Palvenor\nVersion 1.0"));
+    EXPECT_EQ(prompter.shown()[0].title, QStringLiteral("Info"));
+}
+
+TEST_F(OcrWindow, ContentsOpensTheHelpPageInTheBrowserOrSaysWhyNot) {
+    std::vector<QUrl> opened;
+    bool browserStarts = true;
+    window->openInBrowser = [&](const QUrl& url) {
+        opened.push_back(url);
+        return browserStarts;
+    };
+    window->helpFile = dir.filePath(QStringLiteral("Hilfe.html"));
+    action("mnuHelpTopics")->trigger();
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Die Hilfe %1 wurde nicht gefunden.").arg(QDir::toNativeSeparators(window->helpFile)));
+
+    QFile page(window->helpFile);
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    prompter.clear();
+    action("mnuHelpTopics")->trigger();
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(window->helpFile)});
+    EXPECT_TRUE(prompter.shown().empty());
+
+    browserStarts = false;
+    action("mnuHelpTopics")->trigger();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Die Hilfe %1 konnte nicht im Browser geöffnet werden.")
+                                            .arg(QDir::toNativeSeparators(window->helpFile)));
+    EXPECT_EQ(prompter.shown()[0].icon, Prompter::Icon::Critical);
+}
+
+TEST_F(OcrWindow, TheShippedHelpPageIsBesideTheProgram) {
+    const QString shipped = QFileInfo(QStringLiteral(PALVENOR_EXECUTABLE)).dir().filePath(QStringLiteral("Hilfe.html"));
+    QFile page(shipped);
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << shipped.toStdString();
+    const QString html = QString::fromUtf8(page.readAll());
+    for (const char* section : {"id=\"inhalt\"", "Texterkennung", "OCR Optionen", "Verbergen", "Lexikon.txt"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(section))) << section;
 }

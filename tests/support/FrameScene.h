@@ -12,15 +12,18 @@
 
 namespace palvenor::test {
 
-// A frame on a test-local INI file and recent files store with scripted
-// answers, opening books as the frame's Open command does.
+// A frame on a test-local INI file, recent files store and OCR settings
+// with scripted answers, opening books as the frame's Open command does.
 struct FrameScene {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     IniFile ini{dir.filePath(QStringLiteral("Palvenor.ini"))};
     QString recentStore = dir.filePath(QStringLiteral("Palvenor.conf"));
     RecentFiles recentFiles{recentStore};
+    QString ocrSettings = dir.filePath(QStringLiteral("ocr.ini"));
     frmMDI frame{prompter, ini, recentFiles};
+
+    FrameScene() { frame.ocr().useSettings(ocr::OcrSettingsStore::iniFile(ocrSettings)); }
 
     frmSample* open(const QString& request) {
         frame.Kommandozeile = request;

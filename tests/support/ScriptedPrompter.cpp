@@ -6,7 +6,7 @@ namespace palvenor::test {
 
 Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& title,
                                            Buttons buttons, Icon icon) {
-    shown_.push_back({"message", text, title, buttons, icon});
+    record({"message", text, title, buttons, icon});
     if (!answers_.empty()) {
         Answer a = answers_.front();
         answers_.pop_front();
@@ -17,7 +17,7 @@ Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& t
 
 std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QString& title,
                                                const QString&) {
-    shown_.push_back({"input", prompt, title});
+    record({"input", prompt, title});
     if (inputs_.empty()) return std::nullopt;
     auto text = inputs_.front();
     inputs_.pop_front();
@@ -26,7 +26,7 @@ std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QStr
 
 std::optional<QString> ScriptedPrompter::openFileName(const QString& title, const QString&,
                                                       const QString&) {
-    shown_.push_back({"open", QString(), title});
+    record({"open", QString(), title});
     if (files_.empty()) return std::nullopt;
     auto file = files_.front();
     files_.pop_front();
@@ -35,7 +35,7 @@ std::optional<QString> ScriptedPrompter::openFileName(const QString& title, cons
 
 std::optional<QString> ScriptedPrompter::saveFileName(const QString& title, const QString&,
                                                       const QString&, int* filterIndex) {
-    shown_.push_back({"save", QString(), title});
+    record({"save", QString(), title});
     if (files_.empty()) return std::nullopt;
     auto file = files_.front();
     files_.pop_front();
@@ -44,11 +44,16 @@ std::optional<QString> ScriptedPrompter::saveFileName(const QString& title, cons
 }
 
 int ScriptedPrompter::execDialog(QDialog& dialog) {
-    shown_.push_back({"dialog", QString(), dialog.windowTitle()});
+    record({"dialog", QString(), dialog.windowTitle()});
     if (dialogs_.empty()) return QDialog::Rejected;
     auto play = std::move(dialogs_.front());
     dialogs_.pop_front();
     return play(dialog);
+}
+
+void ScriptedPrompter::record(Shown shown) {
+    shown_.push_back(std::move(shown));
+    if (whileShown) whileShown(shown_.back());
 }
 
 QStringList ScriptedPrompter::texts() const {

@@ -31,6 +31,8 @@ public:
 
     // Plays the user's part on the next modal dialog; returns its result code.
     void onDialog(std::function<int(QDialog&)> play) { dialogs_.push_back(std::move(play)); }
+    // Runs while each box or dialog is open, before it is answered.
+    std::function<void(const Shown&)> whileShown;
 
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
@@ -47,6 +49,8 @@ public:
     void clear() { shown_.clear(); }
 
 private:
+    void record(Shown shown);
+
     struct FileAnswer {
         std::optional<QString> path;
         int filterIndex = 0;
