@@ -2,23 +2,36 @@
 // page goes through the clipboard and the six engine calls, and the
 // characters that come back are compared with the page's true text.
 
+#include "CharacterGrid.h"
+#include "CharacterGridView.h"
 #include "Cp1252.h"
 #include "OcrDll.h"
+#include "OcrJob.h"
 #include "OcrRecords.h"
+#include "OcrSettings.h"
 #include "PageGeometry.h"
 #include "ResultsCollector.h"
 #include "MarkedPage.h"
 #include "ScriptedPrompter.h"
 #include "TextAccuracy.h"
+#include "frmOCR.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QClipboard>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
 #include <QThread>
 #include <QTransform>
 
@@ -264,6 +277,42 @@ TEST_F(OcrEngineTest, ADisabledDigitIsNeverProduced)
     EXPECT_TRUE(without.contains(QStringLiteral("Gäste"))) << without.toStdString();
     EXPECT_TRUE(without.contains(QStringLiteral("Saal"))) << without.toStdString();
     EXPECT_TRUE(without.contains(QLatin1Char('2'))) << without.toStdString();
+}
+
+TEST_F(OcrEngineTest, DigitsSwitchedOffInTheGridAreMissingFromTheWindowsText)
+{
+    const JobInfo savedJob = configuredJob;
+    const FormatOptions savedFormat = formatOptions;
+    const auto restore = qScopeGuard([&] {
+        configuredJob = savedJob;
+        formatOptions = savedFormat;
+    });
+    configuredJob = JobInfo{};
+    formatOptions.Lexikon = false;
+    QTemporaryDir dir;
+    frmOCR window(prompter, OcrSettingsStore::iniFile(dir.filePath(QStringLiteral("ocr.ini"))));
+
+    prompter.onDialog([](QDialog& dialog) {
+        auto* grid = dialog.findChild<QWidget*>(QStringLiteral("picCharacters"));
+        for (int code = '0'; code <= '9'; ++code) {
+            const int cell = code - CharacterGrid::kFirstCode;
+            const QPoint middle(cell % 32 * CharacterGridView::kCellWidth + CharacterGridView::kCellWidth / 2,
+                                cell / 32 * CharacterGridView::kCellHeight + CharacterGridView::kCellHeight / 2);
+            QTest::mouseClick(grid, Qt::RightButton, {}, middle);
+        }
+        dialog.findChild<QAbstractButton*>(QStringLiteral("cmdOK"))->click();
+        return dialog.result();
+    });
+    window.findChild<QAction*>(QStringLiteral("mnuOptionsProcess"))->trigger();
+    prompter.clear();
+
+    QGuiApplication::clipboard()->setImage(renderedLine(QStringLiteral("Am 13. Mai 2031 kamen 365 Gäste in Saal 3.")));
+    OcrJob(engine, window, prompter, nullptr).RunOcr();
+    const QString text = window.RTF0->toPlainText();
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[0-9]")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Gäste"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Saal"))) << text.toStdString();
+    EXPECT_TRUE(prompter.shown().empty()) << prompter.texts().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(OcrEngineTest, RefusesJobsOtherThanAClipboardPicture)
