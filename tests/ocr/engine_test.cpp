@@ -39,6 +39,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <random>
 #include <vector>
 
 using namespace palvenor;
@@ -144,6 +145,47 @@ QImage renderedLine(const QString& text)
     return picture;
 }
 
+// The picture as worn print: the strokes lose their outer pixels and one
+// pixel in twenty turns black or white at random.
+QImage worn(const QImage& picture)
+{
+    const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    QImage thin = grey.copy();
+    const auto isWhite = [&grey](int x, int y) {
+        return x < 0 || y < 0 || x >= grey.width() || y >= grey.height() || qGray(grey.pixel(x, y)) >= 128;
+    };
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> roll(0, 39);
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* line = thin.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            if (isWhite(x - 1, y) || isWhite(x + 1, y) || isWhite(x, y - 1) || isWhite(x, y + 1))
+                line[x] = 255;
+            const int chance = roll(random);
+            if (chance < 2)
+                line[x] = chance == 0 ? 0 : 255;
+        }
+    }
+    thin.setDotsPerMeterX(kDotsPerMeterAt300Dpi);
+    thin.setDotsPerMeterY(kDotsPerMeterAt300Dpi);
+    return thin;
+}
+
+// The share of the characters below the red threshold of the formatter.
+double markedShare(const Results& results)
+{
+    const FormatOptions defaults;
+    int characters = 0;
+    int marked = 0;
+    for (const ResultsItem& item : results.items) {
+        if (!isCharacter(item))
+            continue;
+        ++characters;
+        marked += item.Confidence < defaults.Schwelle;
+    }
+    return characters ? double(marked) / characters : 0;
+}
+
 class OcrEngineTest : public ::testing::Test {
 protected:
     // Runs one job the way the program does and returns what came back.
@@ -225,6 +267,17 @@ TEST_F(OcrEngineTest, ReadsTwoParagraphsOfAGermanPage)
         EXPECT_LE(item.Confidence, 1.0f);
     }
     expectBoxesOnInk(area.picture, results);
+}
+
+TEST_F(OcrEngineTest, CharactersOfWornPrintFallBelowTheRedThresholdAndCleanPrintStaysAbove)
+{
+    const MarkedArea& area = sampleArea();
+    const Results clean = recognise(area.picture, factoryOptions());
+    const Results wornPrint = recognise(worn(area.picture), factoryOptions());
+    const double wornErrors = characterErrorRate(textOf(wornPrint), area.truth);
+    ASSERT_GT(wornErrors, 0.02) << "not worn enough to misread: " << textOf(wornPrint).toStdString();
+    EXPECT_LT(markedShare(clean), 0.01);
+    EXPECT_GT(markedShare(wornPrint), wornErrors / 2) << textOf(wornPrint).toStdString();
 }
 
 TEST_F(OcrEngineTest, RecognitionKeepsToTheJobsOneWorkerThread)
