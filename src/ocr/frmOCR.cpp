@@ -152,8 +152,9 @@ void frmOCR::changeTextByProgram(const std::function<void()>& change) {
     change();
 }
 
-// The widget's flags follow without telling the window system, whose own
-// window only changes its stacking: setWindowFlags would hide and re-create it.
+// setWindowFlags would hide the window and create it anew. Here only the
+// widget's record of its flags is brought up to date, and the window
+// system's window just changes its stacking.
 void frmOCR::setTopmost(bool topmost) {
     const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, topmost);
     overrideWindowFlags(flags);

@@ -95,15 +95,19 @@ TEST(OcrCommand, UnloadingTheWindowShutsTheEngineDownThenSavesTheSettings) {
     EXPECT_FALSE(service.window().isVisible());
 }
 
-TEST(OcrCommand, ClosingTheFrameUnloadsTheOcrWindow) {
-    OcrScene scene;
-    scene.chooseOcr();
-    ASSERT_TRUE(scene.frame.ocr().window().isVisible());
-    scene.frame.ocr().window().RTF0->setPlainText(QStringLiteral("erkannt"));
-    EXPECT_TRUE(scene.frame.close());
-    EXPECT_FALSE(scene.frame.ocr().window().isVisible());
-    EXPECT_TRUE(scene.recognised().isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(scene.ocrSettings));
+TEST(OcrCommand, ClosingTheFrameUnloadsTheOcrWindowShownOrHidden) {
+    for (const bool hidden : {false, true}) {
+        OcrScene scene;
+        scene.chooseOcr();
+        ocr::frmOCR& window = scene.frame.ocr().window();
+        ASSERT_TRUE(window.isVisible());
+        window.RTF0->setPlainText(QStringLiteral("erkannt"));
+        if (hidden) window.findChild<QPushButton*>(QStringLiteral("cAbbruch"))->click();
+        EXPECT_TRUE(scene.frame.close());
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(scene.recognised().isEmpty()) << hidden;
+        EXPECT_TRUE(QFileInfo::exists(scene.ocrSettings)) << hidden;
+    }
 }
 
 TEST(OcrCommand, NewInTheOcrWindowRecognisesTheAreaOfTheActiveBook) {
