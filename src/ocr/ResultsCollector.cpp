@@ -158,6 +158,15 @@ float meanConfidence(const std::vector<ResultsItem>& items)
 
 }  // namespace
 
+float confidenceOf(const std::vector<RecognisedLine>& lines)
+{
+    ConfidenceSum total;
+    for (const RecognisedLine& line : lines)
+        for (const RecognisedWord& word : line.words)
+            total.add(word);
+    return total.mean();
+}
+
 Results collectResults(const std::vector<RecognisedLine>& lines, const ItemRules& rules,
                        const PageGeometry& geometry, QSize pixelsPerInch)
 {

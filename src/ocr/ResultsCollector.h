@@ -46,6 +46,9 @@ struct ItemRules {
 constexpr float kPoorCharacter = 0.25f;
 constexpr float kRubbishLine = 0.45f;
 
+// The mean confidence of all symbols of the lines; 0 without any.
+float confidenceOf(const std::vector<RecognisedLine>& lines);
+
 // The results of one job; the header carries the picture's resolution in
 // pixels per inch.
 Results collectResults(const std::vector<RecognisedLine>& lines, const ItemRules& rules,

@@ -293,16 +293,18 @@ TEST_F(OcrEngineTest, RecognitionKeepsToTheJobsOneWorkerThread)
 TEST_F(OcrEngineTest, ATurnedPageIsReadOnlyWhenOrientationIsDetected)
 {
     const MarkedArea& area = sampleArea();
-    const QImage sideways = turned(area.picture, 93);  // a quarter turn and a skew to straighten
+    // A quarter turn and a skew to straighten, and upside down.
+    for (const double degrees : {93.0, 180.0}) {
+        const QImage page = turned(area.picture, degrees);
+        const Results detected = recognise(page, factoryOptions());
+        EXPECT_LT(characterErrorRate(textOf(detected), area.truth), kMaxCharacterErrorRate)
+            << degrees << ": " << textOf(detected).toStdString();
+        expectBoxesOnInk(page, detected);
 
-    const Results detected = recognise(sideways, factoryOptions());
-    EXPECT_LT(characterErrorRate(textOf(detected), area.truth), kMaxCharacterErrorRate)
-        << textOf(detected).toStdString();
-    expectBoxesOnInk(sideways, detected);
-
-    ProcessOptions neverRotate = factoryOptions();
-    neverRotate.Orientation = 255;
-    EXPECT_GT(characterErrorRate(textOf(recognise(sideways, neverRotate)), area.truth), 0.5);
+        ProcessOptions neverRotate = factoryOptions();
+        neverRotate.Orientation = 255;
+        EXPECT_GT(characterErrorRate(textOf(recognise(page, neverRotate)), area.truth), 0.5) << degrees;
+    }
 }
 
 TEST_F(OcrEngineTest, AnInvertedPageIsReadWhenTheWholePageIsInverted)
