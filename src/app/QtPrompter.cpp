@@ -1,5 +1,6 @@
 #include "QtPrompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -32,9 +33,14 @@ QMessageBox::Icon messageIcon(Prompter::Icon icon) {
 
 }  // namespace
 
+QWidget* QtPrompter::owner() const {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return parent_;
+}
+
 Prompter::Answer QtPrompter::message(const QString& text, const QString& title, Buttons buttons,
                                      Icon icon) {
-    QMessageBox box(messageIcon(icon), title, text, standardButtons(buttons), parent_);
+    QMessageBox box(messageIcon(icon), title, text, standardButtons(buttons), owner());
     box.setButtonText(QMessageBox::Yes, QStringLiteral("&Ja"));
     box.setButtonText(QMessageBox::No, QStringLiteral("&Nein"));
     box.setButtonText(QMessageBox::Cancel, QStringLiteral("Abbrechen"));
@@ -50,14 +56,14 @@ std::optional<QString> QtPrompter::input(const QString& prompt, const QString& t
                                          const QString& defaultValue) {
     bool ok = false;
     const QString text =
-        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultValue, &ok);
+        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultValue, &ok);
     if (!ok) return std::nullopt;
     return text;
 }
 
 std::optional<QString> QtPrompter::openFileName(const QString& title, const QString& folder,
                                                 const QString& filter) {
-    const QString file = QFileDialog::getOpenFileName(parent_, title, folder, filter);
+    const QString file = QFileDialog::getOpenFileName(owner(), title, folder, filter);
     if (file.isEmpty()) return std::nullopt;
     return file;
 }
@@ -65,7 +71,7 @@ std::optional<QString> QtPrompter::openFileName(const QString& title, const QStr
 std::optional<QString> QtPrompter::saveFileName(const QString& title, const QString& folder,
                                                 const QString& filter, int* filterIndex) {
     QString selected;
-    const QString file = QFileDialog::getSaveFileName(parent_, title, folder, filter, &selected);
+    const QString file = QFileDialog::getSaveFileName(owner(), title, folder, filter, &selected);
     if (file.isEmpty()) return std::nullopt;
     if (filterIndex) *filterIndex = filter.split(QStringLiteral(";;")).indexOf(selected) + 1;
     return file;
