@@ -5,7 +5,6 @@
 // the true text and the time ratio.
 
 #include "BenchTools.h"
-#include "Cp1252.h"
 #include "OcrDll.h"
 #include "OcrRecords.h"
 #include "Prompter.h"
@@ -68,16 +67,7 @@ public:
 };
 
 using textcheck::characterErrorRate;
-
-QString textOf(const Results& results)
-{
-    QString text;
-    for (const ResultsItem& item : results.items) {
-        const char32_t character = item.OCRCha == kLineEnd ? U'\n' : fromCp1252(uint8_t(item.OCRCha));
-        text += QString::fromUcs4(&character, 1);
-    }
-    return text;
-}
+using textcheck::textOf;
 
 int threadsOfThisProcess()
 {

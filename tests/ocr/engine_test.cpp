@@ -2,9 +2,7 @@
 // page goes through the clipboard and the six engine calls, and the
 // characters that come back are compared with the page's true text.
 
-#include "CharacterGrid.h"
 #include "CharacterGridView.h"
-#include "Cp1252.h"
 #include "OcrDll.h"
 #include "OcrJob.h"
 #include "OcrRecords.h"
@@ -52,17 +50,7 @@ constexpr double kMaxCharacterErrorRate = 0.02;
 constexpr int kDotsPerMeterAt300Dpi = 11811;
 
 using textcheck::characterErrorRate;
-
-// The items as text: a line end becomes "\n", the rest their characters.
-QString textOf(const Results& results)
-{
-    QString text;
-    for (const ResultsItem& item : results.items) {
-        const char32_t character = item.OCRCha == kLineEnd ? U'\n' : fromCp1252(uint8_t(item.OCRCha));
-        text += QString::fromUcs4(&character, 1);
-    }
-    return text.trimmed();
-}
+using textcheck::textOf;
 
 bool isCharacter(const ResultsItem& item)
 {
@@ -348,11 +336,10 @@ TEST_F(OcrEngineTest, DigitsSwitchedOffInTheGridAreMissingFromTheWindowsText)
     frmOCR window(prompter, OcrSettingsStore::iniFile(dir.filePath(QStringLiteral("ocr.ini"))));
 
     prompter.onDialog([](QDialog& dialog) {
-        auto* grid = dialog.findChild<QWidget*>(QStringLiteral("picCharacters"));
-        for (int code = '0'; code <= '9'; ++code) {
-            const int cell = code - CharacterGrid::kFirstCode;
-            const QPoint middle(cell % 32 * CharacterGridView::kCellWidth + CharacterGridView::kCellWidth / 2,
-                                cell / 32 * CharacterGridView::kCellHeight + CharacterGridView::kCellHeight / 2);
+        auto* grid = dynamic_cast<CharacterGridView*>(dialog.findChild<QWidget*>(QStringLiteral("picCharacters")));
+        EXPECT_NE(grid, nullptr);
+        for (int code = '0'; grid && code <= '9'; ++code) {
+            const QPoint middle = grid->grid().cellOf(code).center() + grid->contentsRect().topLeft();
             QTest::mouseClick(grid, Qt::RightButton, {}, middle);
         }
         dialog.findChild<QAbstractButton*>(QStringLiteral("cmdOK"))->click();

@@ -1,5 +1,8 @@
 #include "TextAccuracy.h"
 
+#include "Cp1252.h"
+#include "OcrRecords.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -7,6 +10,15 @@
 #include <vector>
 
 namespace palvenor::textcheck {
+
+QString textOf(const ocr::Results& results) {
+    QString text;
+    for (const ocr::ResultsItem& item : results.items) {
+        const char32_t character = item.OCRCha == ocr::kLineEnd ? U'\n' : ocr::fromCp1252(uint8_t(item.OCRCha));
+        text += QString::fromUcs4(&character, 1);
+    }
+    return text.trimmed();
+}
 
 int editDistance(const QString& a, const QString& b) {
     std::vector<int> row(size_t(b.size()) + 1);

@@ -1,11 +1,19 @@
 #pragma once
 
-// How close recognised text comes to the true text of a sample page, for
-// the recognition tests and benchmarks.
+// The recognised text and how close it comes to the true text of a sample
+// page, for the recognition tests and benchmarks.
 
 #include <QString>
 
+namespace palvenor::ocr {
+struct Results;
+}
+
 namespace palvenor::textcheck {
+
+// The characters of a results block as text: a line end becomes "\n";
+// blanks around the whole text are cut.
+QString textOf(const ocr::Results& results);
 
 // The fewest single-character insertions, deletions and substitutions that
 // turn a into b.
