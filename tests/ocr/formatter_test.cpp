@@ -1,6 +1,5 @@
 #include "FormatResults.h"
-#include "OcrSettings.h"
-#include "ScriptedPrompter.h"
+#include "OcrWindowScene.h"
 #include "frmOCR.h"
 
 #include <QFile>
@@ -113,7 +112,7 @@ QString colouredText(const QTextEdit& box) {
     return out.replace(QStringLiteral("»«"), QString());
 }
 
-class Formatter : public ::testing::Test {
+class Formatter : public ::testing::Test, protected test::OcrWindowScene {
 protected:
     QString format(const Page& page, const FormatOptions& options) {
         FormatResults(window, page.results(), options, kResolution300Dpi);
@@ -130,9 +129,6 @@ protected:
         return counts;
     }
 
-    test::ScriptedPrompter prompter;
-    QTemporaryDir settingsFolder;  // the window's settings stay out of the user's store
-    frmOCR window{prompter, OcrSettingsStore::iniFile(settingsFolder.filePath(QStringLiteral("ocr.ini")))};
 };
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "Lexicon.h"
-#include "OcrSettings.h"
-#include "ScriptedPrompter.h"
+#include "OcrWindowScene.h"
 #include "frmOCR.h"
 
 #include <QFile>
@@ -17,7 +16,7 @@ namespace {
 
 const QString kNoLexicon = QStringLiteral("Keine gültige Abkürzungsdatei");
 
-class Lexicon : public ::testing::Test {
+class Lexicon : public ::testing::Test, protected test::OcrWindowScene {
 protected:
     Lexicon() { window.lexiconFolders = {user.path(), program.path()}; }
 
@@ -35,9 +34,6 @@ protected:
 
     QTemporaryDir user;
     QTemporaryDir program;
-    test::ScriptedPrompter prompter;
-    QTemporaryDir settingsFolder;  // the window's settings stay out of the user's store
-    frmOCR window{prompter, OcrSettingsStore::iniFile(settingsFolder.filePath(QStringLiteral("ocr.ini")))};
 };
 
 }  // namespace

@@ -1,15 +1,13 @@
 #include "OcrEngine.h"
 #include "OcrJob.h"
-#include "OcrSettings.h"
+#include "OcrWindowScene.h"
 #include "ScriptedEngine.h"
-#include "ScriptedPrompter.h"
 #include "frmOCR.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -17,7 +15,6 @@
 using namespace palvenor;
 using namespace palvenor::ocr;
 using palvenor::test::ScriptedEngine;
-using palvenor::test::ScriptedPrompter;
 
 namespace {
 
@@ -42,11 +39,8 @@ QByteArray blockOf(const std::vector<ResultsItem>& items, int32_t headerId = 0) 
 }
 
 // Letter mode without the lexicon, so a job's text is its characters.
-struct JobScene {
-    ScriptedPrompter prompter;
+struct JobScene : test::OcrWindowScene {
     ScriptedEngine engine;
-    QTemporaryDir settingsFolder;  // the window's settings stay out of the user's store
-    frmOCR window{prompter, OcrSettingsStore::iniFile(settingsFolder.filePath(QStringLiteral("ocr.ini")))};
     FormatOptions savedOptions = formatOptions;
 
     ~JobScene() { formatOptions = savedOptions; }
