@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
 #include <string>
 
 namespace palvenor {
@@ -32,13 +33,20 @@ std::size_t numberPrefixLength(const std::string& s) {
     return i;
 }
 
+// strtod under the C locale, so that "." is the decimal separator whatever
+// locale the program runs in.
+double readDecimal(const std::string& number) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(number.c_str(), nullptr, cLocale);
+}
+
 }  // namespace
 
 double numericValue(const QString& text) {
     const std::string s = text.trimmed().toStdString();
     const std::size_t length = numberPrefixLength(s);
     if (length == 0) return 0;
-    const double value = std::strtod(s.substr(0, length).c_str(), nullptr);
+    const double value = readDecimal(s.substr(0, length));
     return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
                                                      : std::numeric_limits<double>::lowest());
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 using palvenor::numericValue;
 using palvenor::PageModel;
 using palvenor::toInt16;
@@ -14,6 +17,28 @@ TEST(Numeric, ReadsTheLeadingNumberLikeTypedText) {
         {"99999", 99999}};
     for (const auto& [text, expected] : cases)
         EXPECT_DOUBLE_EQ(numericValue(QString::fromUtf8(text)), expected) << text;
+}
+
+// Sets the C library's numeric locale for one test and restores it after.
+class NumericLocale {
+public:
+    explicit NumericLocale(const char* name) : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
+        active_ = std::setlocale(LC_NUMERIC, name) != nullptr;
+    }
+    ~NumericLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
+    bool active() const { return active_; }
+
+private:
+    std::string previous_;
+    bool active_ = false;
+};
+
+TEST(Numeric, ReadsAPointAsTheDecimalSeparatorUnderAGermanLocale) {
+    const NumericLocale german("de_DE.UTF-8");
+    if (!german.active()) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
+    EXPECT_DOUBLE_EQ(numericValue(QStringLiteral("63.5%")), 63.5);
+    EXPECT_DOUBLE_EQ(numericValue(QStringLiteral("2.5e1")), 25);
+    EXPECT_DOUBLE_EQ(numericValue(QStringLiteral("7,5")), 7);
 }
 
 TEST(Numeric, SixteenBitConversionRoundsHalfToEvenAndClamps) {
