@@ -82,7 +82,7 @@ frmGotoDlg::frmGotoDlg(DocumentTable& documents, QWidget* parent)
     connect(text1_, &QLineEdit::returnPressed, this, &frmGotoDlg::bookPageEntered);
     connect(txtPageNo_, &QLineEdit::returnPressed, this, &QDialog::accept);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &frmGotoDlg::cancel);
+    connect(cancelButton, &QPushButton::clicked, this, &frmGotoDlg::reject);
     activate();
 }
 
@@ -119,10 +119,10 @@ void frmGotoDlg::activate() {
 
 void frmGotoDlg::bookPageEntered() { txtPageNo_->setText(Blatt(Text1())); }
 
-void frmGotoDlg::cancel() {
+void frmGotoDlg::reject() {
     text1_->clear();
     txtPageNo_->clear();
-    reject();
+    QDialog::reject();
 }
 
 }  // namespace palvenor

@@ -27,13 +27,16 @@ public:
     void stepDown();
     void stepUp();
 
+    // Cancel, Escape and the window's close button: both boxes are emptied,
+    // so the caller goes nowhere.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void activate();
     void bookPageEntered();
-    void cancel();
 
     DocumentTable& documents_;
     QLineEdit* txtPageNo_ = nullptr;

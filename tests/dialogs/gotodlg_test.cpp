@@ -1,4 +1,5 @@
 #include "FrameScene.h"
+#include "Navigation.h"
 #include "frmGotoDlg.h"
 
 #include <QGroupBox>
@@ -6,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -48,4 +51,42 @@ TEST(GoToDialog, StepsHaveNoBoundsAndBookPagesShowTheirImageWhateverTheOffset) {
     EXPECT_EQ(dialog.Text1(), QString());
     EXPECT_EQ(dialog.txtPageNo(), QString());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+namespace {
+
+// Goes to a page through the window's go-to command; the user types 4 into
+// the image page box and then leaves the dialog as leave says.
+int pageAfterLeavingTheDialog(const std::function<void(frmGotoDlg&)>& leave) {
+    test::FrameScene scene;
+    frmSample* w = scene.open(scene.book(5));
+    scene.prompter.onDialog([&leave](QDialog& dialog) {
+        auto& goTo = static_cast<frmGotoDlg&>(dialog);
+        goTo.show();
+        goTo.findChild<QLineEdit*>(QStringLiteral("txtPageNo"))->setText(QStringLiteral("4"));
+        leave(goTo);
+        return goTo.result();
+    });
+    w->navigation().goTo();
+    return w->oleImgEdit1().Page();
+}
+
+}  // namespace
+
+TEST(GoToDialog, EscapeActsLikeCancel) {
+    EXPECT_EQ(pageAfterLeavingTheDialog([](frmGotoDlg& dialog) {
+                  QTest::keyClick(dialog.findChild<QLineEdit*>(QStringLiteral("txtPageNo")), Qt::Key_Escape);
+              }),
+              1);
+}
+
+TEST(GoToDialog, ClosingTheWindowActsLikeCancel) {
+    EXPECT_EQ(pageAfterLeavingTheDialog([](frmGotoDlg& dialog) { dialog.close(); }), 1);
+}
+
+TEST(GoToDialog, OkGoesToTheTypedPage) {
+    EXPECT_EQ(pageAfterLeavingTheDialog([](frmGotoDlg& dialog) {
+                  dialog.findChild<QPushButton*>(QStringLiteral("cmdOKbutton"))->click();
+              }),
+              4);
 }
