@@ -8,6 +8,7 @@
 #include "RecentFileItems.h"
 #include "RecentFiles.h"
 #include "RequestTakeover.h"
+#include "ViewModes.h"
 #include "frmGotoDlg.h"
 #include "frmSample.h"
 
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTabBar>
@@ -36,6 +38,16 @@ QString copyCaption(const DokumentEintrag& entry) {
 // The book's name without its extension, as its tab shows it.
 QString bookTabName(const DokumentEintrag& entry) {
     return ErsterGross(entry.Name.section(QLatin1Char('.'), 0, 0));
+}
+
+// Ctrl+W belongs to the book's own "&Schließen"; the sub-window's system
+// menu keeps its other close keys.
+void leaveCloseKeyToBook(QMdiSubWindow& sub) {
+    const QKeySequence closeBook(Qt::CTRL | Qt::Key_W);
+    for (QAction* action : sub.systemMenu()->actions()) {
+        QList<QKeySequence> keys = action->shortcuts();
+        if (keys.removeAll(closeBook) > 0) action->setShortcuts(keys);
+    }
 }
 
 void showRecentItem(QAction* item, const QString& caption) {
@@ -172,6 +184,8 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
     connect(window, &frmSample::closing, this, &frmMDI::documentClosed);
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    ViewModes(*window).followWindowState();
+    leaveCloseKeyToBook(*sub);
     QCoreApplication::processEvents();
     documents_.AktuellesDokument = window->Tag();
 
@@ -193,6 +207,7 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
     }
     if (name != QStringLiteral("NEU")) window->oeffnen();
     sub->showMaximized();
+    window->oleImgEdit1().setFocus();  // the page keys work at once
     QCoreApplication::processEvents();
     return window;
 }

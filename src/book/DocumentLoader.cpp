@@ -3,11 +3,13 @@
 #include "AnnotationCommands.h"
 #include "FrameLink.h"
 #include "ImgScan.h"
+#include "Navigation.h"
 #include "Numeric.h"
 #include "OpenRequest.h"
 #include "Prompter.h"
 #include "SavePrompt.h"
 #include "ViewModes.h"
+#include "ZoomCommands.h"
 #include "frmSample.h"
 
 #include <QCoreApplication>
@@ -73,6 +75,7 @@ void DocumentLoader::Bild_vorhanden() {
     if (!isGiven(w_.oleImgEdit1().Image())) return;
     if (w_.oleImgEdit1().PageCount() >= 2) {
         c.setAllEnabled(kNavigationCommands, true);
+        Navigation(w_).showPageArrows();
         c.setAllEnabled(kViewModeButtons, true);
         bool anyMarked = false;
         for (const char* name : kViewModeButtons) anyMarked |= c.isChecked(QString::fromUtf8(name));
@@ -219,6 +222,7 @@ void DocumentLoader::showRequestedPage(const QString& request) {
     edit.Display();
     if (edit.StatusCode() != 0) showFailure(edit.lastError());
     w_.refreshPageFields(edit.Page());
+    pages.VorigeSeite = toInt16(edit.Page());  // Back stays on the first shown page
     pages.Seitenzahl = toInt16(edit.PageCount());
     w_.oleImgThumbnail1().setThumbSelected(1, true);
     AnnotationCommands(w_).noTool();
@@ -229,7 +233,7 @@ void DocumentLoader::showRequestedPage(const QString& request) {
     Bild_vorhanden();
     QCoreApplication::processEvents();
     AnnotationCommands(w_).markMode();
-    edit.FitTo(imaging::oleImgEdit::BestFit);
+    ZoomCommands(w_).fit(ZoomCommands::BestFit);
 }
 
 void DocumentLoader::showFailure(const imaging::ImagingError& error) {

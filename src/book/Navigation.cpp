@@ -5,6 +5,7 @@
 #include "Prompter.h"
 #include "SavePrompt.h"
 #include "FrameLink.h"
+#include "ZoomCommands.h"
 #include "frmSample.h"
 
 #include <cmath>
@@ -46,12 +47,10 @@ void Navigation::GehZuSeite(const QString& p) {
 
 void Navigation::nextPage() {
     if (!hasImage()) return;
-    w_.controls().setEnabled(QStringLiteral("rueck"), true);
     if (!askToSave(w_)) return;
     const int current = w_.oleImgEdit1().Page();
     w_.pages().VorigeSeite = toInt16(current);
     const int page = current < w_.oleImgEdit1().PageCount() ? current + 1 : current;
-    if (page == w_.pages().Seitenzahl) w_.controls().setEnabled(QStringLiteral("vor"), false);
     w_.oleImgEdit1().setPage(page);
     w_.refreshPageFields(page);
     show(page);
@@ -59,12 +58,10 @@ void Navigation::nextPage() {
 
 void Navigation::previousPage() {
     if (!hasImage()) return;
-    w_.controls().setEnabled(QStringLiteral("vor"), true);
     if (!askToSave(w_)) return;
     const int current = w_.oleImgEdit1().Page();
     w_.pages().VorigeSeite = toInt16(current);
     const int page = current >= 2 ? current - 1 : current;
-    if (page == 1) w_.controls().setEnabled(QStringLiteral("rueck"), false);
     w_.oleImgEdit1().setPage(page);
     w_.refreshPageFields(page);
     show(page);
@@ -73,7 +70,6 @@ void Navigation::previousPage() {
 void Navigation::firstPage() {
     if (!askToSave(w_)) return;
     w_.pages().VorigeSeite = toInt16(w_.oleImgEdit1().Page());
-    if (w_.oleImgEdit1().PageCount() >= 2) w_.controls().setEnabled(QStringLiteral("vor"), true);
     w_.refreshPageFields(1);
     show(1);
 }
@@ -83,7 +79,6 @@ void Navigation::lastPage() {
     w_.pages().VorigeSeite = toInt16(w_.oleImgEdit1().Page());
     const int last = w_.oleImgEdit1().PageCount();
     w_.refreshPageFields(last);
-    w_.controls().setEnabled(QStringLiteral("vor"), false);
     show(last);
 }
 
@@ -143,14 +138,20 @@ void Navigation::enterInBuchseite(const QString& typed) {
 
 void Navigation::singlePages() {
     w_.showDoublePages(false);
-    w_.oleImgEdit1().FitTo(imaging::oleImgEdit::FitToHeight);
-    w_.showZoomField();
+    ZoomCommands(w_).fit(ZoomCommands::FitToHeight);
 }
 
 void Navigation::doublePages() {
     w_.showDoublePages(true);
-    w_.oleImgEdit1().FitTo(imaging::oleImgEdit::FitToWidth);
-    w_.showZoomField();
+    ZoomCommands(w_).fit(ZoomCommands::FitToWidth);
+}
+
+// The arrows are enabled exactly when there is a page before or after the
+// shown one.
+void Navigation::showPageArrows() {
+    const int page = w_.oleImgEdit1().Page();
+    w_.controls().setEnabled(QStringLiteral("rueck"), page > 1);
+    w_.controls().setEnabled(QStringLiteral("vor"), page < w_.oleImgEdit1().PageCount());
 }
 
 void Navigation::pagination() {

@@ -32,6 +32,8 @@ public:
     void doublePages();
     void pagination();
     void pageInfo();
+    // ◀ and ▶ as the shown page allows, after every page change.
+    void showPageArrows();
 
 private:
     bool setOffsetIfPlus(const QString& typed);

@@ -36,17 +36,26 @@ ViewModes::Mode ViewModes::checkedMode() const {
     return OnePage;
 }
 
-// The window's state inside the frame: normal or maximised.
+// The window's state inside the frame: normal or maximised. The check mark
+// follows the state itself (followWindowState), however it was changed.
 void ViewModes::toggleFullScreen() {
     auto* sub = qobject_cast<QMdiSubWindow*>(w_.parentWidget());
-    const bool wasFull = w_.controls().isChecked(QStringLiteral("mnuFullScreen"));
-    if (sub) {
-        if (wasFull)
-            sub->showNormal();
-        else
-            sub->showMaximized();
-    }
-    w_.controls().setChecked(QStringLiteral("mnuFullScreen"), !wasFull);
+    if (!sub) return;
+    if (sub->isMaximized())
+        sub->showNormal();
+    else
+        sub->showMaximized();
+}
+
+void ViewModes::followWindowState() {
+    auto* sub = qobject_cast<QMdiSubWindow*>(w_.parentWidget());
+    if (!sub) return;
+    frmSample* window = &w_;
+    QObject::connect(sub, &QMdiSubWindow::windowStateChanged, window,
+                     [window](Qt::WindowStates, Qt::WindowStates state) {
+                         window->controls().setChecked(QStringLiteral("mnuFullScreen"),
+                                                       state.testFlag(Qt::WindowMaximized));
+                     });
 }
 
 // The page fields follow the shown page, as after any other page change.

@@ -18,6 +18,8 @@ public:
     void layOut();
     Mode checkedMode() const;
     void toggleFullScreen();
+    // Keeps the full-screen check mark on the window's real state.
+    void followWindowState();
     void thumbnailClicked(int page);
 
 private:

@@ -74,6 +74,13 @@ void frmSample::mouseMoveEvent(QMouseEvent* event) {
     QMainWindow::mouseMoveEvent(event);
 }
 
+void frmSample::closeBook() {
+    if (QWidget* sub = parentWidget())
+        sub->close();
+    else
+        close();
+}
+
 void frmSample::closeEvent(QCloseEvent* event) {
     if (!mayCloseWindow(*this)) {
         event->ignore();
@@ -113,6 +120,8 @@ void frmSample::buildMenus() {
     current->setObjectName(QStringLiteral("mnuAktuell"));
     current->setEnabled(false);
     file->addSeparator();
+    addCommand(file, "mnuQuit", QStringLiteral("&Schließen"), [this] { closeBook(); },
+               {QKeySequence(Qt::CTRL | Qt::Key_W)});
     QAction* exit = file->addAction(QStringLiteral("&Beenden"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, [this] { frame_.exitProgram(); });
@@ -157,8 +166,8 @@ void frmSample::addCheckCommand(QMenu* menu, const char* name, const QString& ca
 void frmSample::buildPageMenu() {
     QMenu* page = menuBar()->addMenu(QStringLiteral("&Seite"));
     page->setObjectName(QStringLiteral("mnuPage"));
-    controls_.add(page->menuAction());
     page->menuAction()->setObjectName(QStringLiteral("mnuPage"));
+    controls_.add(page->menuAction());
     addCommand(page, "mnuFirst", QStringLiteral("&Erste Seite"), [this] { navigation().firstPage(); },
                {Qt::Key_PageUp, Qt::Key_Home});
     addCommand(page, "mnuPrevious", QStringLiteral("&Vorige Seite"),
@@ -258,8 +267,8 @@ void frmSample::buildPageBar() {
 void frmSample::buildZoomMenu() {
     QMenu* zoom = menuBar()->addMenu(QStringLiteral("&Vergrößerung"));
     zoom->setObjectName(QStringLiteral("mnuZoom"));
-    controls_.add(zoom->menuAction());
     zoom->menuAction()->setObjectName(QStringLiteral("mnuZoom"));
+    controls_.add(zoom->menuAction());
     addCommand(zoom, "mnuZoomIn", QStringLiteral("Ver&größern"), [this] { ZoomCommands(*this).zoomIn(); },
                {QKeySequence::ZoomIn});
     addCommand(zoom, "mnuZoomOut", QStringLiteral("Ver&kleinern"),
@@ -290,8 +299,8 @@ void frmSample::buildZoomMenu() {
 void frmSample::buildViewMenu() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     view->setObjectName(QStringLiteral("mnuView"));
-    controls_.add(view->menuAction());
     view->menuAction()->setObjectName(QStringLiteral("mnuView"));
+    controls_.add(view->menuAction());
     const auto checkable = [&](const char* name, const QString& caption, std::function<void()> run) {
         addCheckCommand(view, name, caption, std::move(run));
     };
@@ -312,8 +321,8 @@ void frmSample::buildViewMenu() {
 void frmSample::buildAnnotationMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("&Anmerkung"));
     menu->setObjectName(QStringLiteral("mnuAnnotation"));
-    controls_.add(menu->menuAction());
     menu->menuAction()->setObjectName(QStringLiteral("mnuAnnotation"));
+    controls_.add(menu->menuAction());
     for (const AnnotationToolEntry& entry : annotationTools())
         addCheckCommand(menu, entry.menuName, QString::fromUtf8(entry.caption),
                         [this, &entry] { AnnotationCommands(*this).chooseTool(entry); });
@@ -371,6 +380,7 @@ void frmSample::buildAnnotationBar() {
 void frmSample::connectPageView() {
     using imaging::oleImgEdit;
     edit_->setPrompter(&prompter_);
+    connect(edit_, &oleImgEdit::pageShown, this, [this] { navigation().showPageArrows(); });
     connect(edit_, &oleImgEdit::mouseDown, this,
             [this](int button, int shift, double x, double y) { PageMouse(*this).mouseDown(button, shift, x, y); });
     connect(edit_, &oleImgEdit::mouseMove, this,

@@ -46,6 +46,8 @@ public:
     void oeffnen();
     // Enables the document commands once an image is shown.
     void Bild_vorhanden();
+    // Closes this book's window (the frame and the other books stay).
+    void closeBook();
     // Shows image page p after a change.
     void GehZuSeite(const QString& p);
     Navigation navigation();

@@ -170,7 +170,7 @@ TEST(Navigation, TheSavePromptGuardsAChangedPage) {
     s.prompter.answer(Prompter::Answer::Cancel);
     s.nav().nextPage();
     EXPECT_EQ(s.page(), 2);
-    EXPECT_EQ(s.w->pages().VorigeSeite, 0);
+    EXPECT_EQ(s.w->pages().VorigeSeite, 1);  // as loading left it
     ASSERT_EQ(s.prompter.shown().size(), 1u);
     EXPECT_EQ(s.prompter.shown()[0].text, QStringLiteral("Sollen die Änderungen gespeichert werden?"));
     EXPECT_EQ(s.prompter.shown()[0].buttons, Prompter::Buttons::YesNoCancel);

@@ -47,8 +47,9 @@ TEST(Opening, ABookOpensAtItsFirstPageWithItsRecordCaptionsAndCommands) {
     EXPECT_EQ(field(*window, "buchseite"), QStringLiteral("0"));
 
     ControlSet& controls = window->controls();
-    for (const char* name : {"seite", "buchseite", "rueck", "vor", "mark", "einzeln", "album"})
+    for (const char* name : {"seite", "buchseite", "vor", "mark", "einzeln", "album"})
         EXPECT_TRUE(controls.isEnabled(QString::fromUtf8(name))) << name;
+    EXPECT_FALSE(controls.isEnabled(QStringLiteral("rueck")));  // nothing before page 1
     EXPECT_TRUE(controls.isChecked(QStringLiteral("einzeln")));
     EXPECT_TRUE(controls.isChecked(QStringLiteral("mark")));
     EXPECT_EQ(qobject_cast<QAction*>(controls.find(QStringLiteral("mnuAktuell")))->text(), book);
