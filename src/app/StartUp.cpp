@@ -1,10 +1,12 @@
 #include "StartUp.h"
 
 #include "IniFile.h"
+#include "OpenRequest.h"
 #include "Prompter.h"
 #include "RunningInstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace palvenor {
 
@@ -13,6 +15,10 @@ QString StartUp::applicationTitle() { return kAppTitle; }
 QString StartUp::version() { return QStringLiteral("%1.%2").arg(PALVENOR_VERSION_MAJOR).arg(PALVENOR_VERSION_MINOR); }
 
 QString StartUp::versionedTitle() { return applicationTitle() + u' ' + version(); }
+
+QString StartUp::requestOf(const QStringList& arguments) {
+    return absoluteRequest(arguments.mid(1).join(QLatin1Char(' ')).trimmed(), QDir::currentPath());
+}
 
 StartUp::Decision StartUp::run(const QString& commandLine) {
     QCoreApplication::processEvents();

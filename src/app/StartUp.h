@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace palvenor {
 
@@ -21,6 +22,10 @@ public:
     };
 
     Decision run(const QString& commandLine);
+
+    // The open request the program was started with: its arguments as one
+    // text, the path made absolute against the folder it was started in.
+    static QString requestOf(const QStringList& arguments);
 
     static QString applicationTitle();
     // The program's version, "major.minor".

@@ -141,6 +141,7 @@ void frmMDI::Neustart(int k) {
 }
 
 void frmMDI::mnuOpen_Click() {
+    Kommandozeile = absoluteRequest(Kommandozeile, QDir::currentPath());
     QString path;
     QString name;
     if (isGiven(Kommandozeile)) {

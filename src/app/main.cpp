@@ -13,15 +13,6 @@
 
 using namespace palvenor;
 
-namespace {
-
-// The request as one text, the way the program was started with it.
-QString commandLine(const QStringList& arguments) {
-    return arguments.mid(1).join(QLatin1Char(' ')).trimmed();
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(StartUp::applicationTitle());
@@ -37,7 +28,7 @@ int main(int argc, char* argv[]) {
     RecentFiles recentFiles;
     frmMDI frame(prompter, ini, recentFiles);
     prompter.setParentWindow(&frame);
-    frame.Kommandozeile = commandLine(QApplication::arguments());
+    frame.Kommandozeile = StartUp::requestOf(QApplication::arguments());
     frame.setStartCommandLine(frame.Kommandozeile);
 
     const StartUp::Decision decision = StartUp(prompter, ini, instance).run(frame.Kommandozeile);

@@ -1,5 +1,6 @@
 #include "OpenRequest.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace palvenor {
@@ -38,6 +39,16 @@ OpenRequest OpenRequest::parse(const QString& request) {
     if (slash > 0 && allDigits(QStringView(text).mid(slash + 1)))
         return {text.left(slash), text.mid(slash + 1)};
     return {text, std::nullopt};
+}
+
+QString absoluteRequest(const QString& request, const QString& folder) {
+    if (!isGiven(request)) return request;
+    const QString text = request.trimmed();
+    const bool newScan = text.left(4).toUpper() == QStringLiteral("NEU:");
+    const QString prefix = newScan ? text.left(4) : QString();
+    const QString path = unquoted(text.mid(prefix.size()));
+    if (path.isEmpty() || QDir::isAbsolutePath(path)) return prefix + path;
+    return prefix + QDir::cleanPath(QDir(folder).filePath(path));
 }
 
 QString folderOf(const QString& path) { return path.left(lastSeparator(path) + 1); }

@@ -22,6 +22,11 @@ struct OpenRequest {
     static OpenRequest parse(const QString& request);
 };
 
+// The request with its path made absolute against folder, so that it means
+// the same file wherever it is read later. A "NEU:" prefix stays in front;
+// enclosing double quotes are removed. An empty request stays as it is.
+QString absoluteRequest(const QString& request, const QString& folder);
+
 // Removes one pair of enclosing double quotes (or a lone leading one).
 QString unquoted(const QString& request);
 

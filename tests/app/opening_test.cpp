@@ -1,5 +1,6 @@
 #include "FrameScene.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -141,4 +142,18 @@ TEST(Opening, AMissingFileIsReportedAndThenTheOpenDialogOffered) {
     window = scene.open(QString());
     EXPECT_EQ(window->oleImgEdit1().Image(), book);
     EXPECT_EQ(scene.frame.documents().Dokumente(2).Name, QStringLiteral("buch.tif"));
+}
+
+TEST(Opening, ARelativeRequestIsStoredAndRememberedWithItsFullPath) {
+    Scene scene;
+    const QString book = scene.book(3);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(scene.dir.path());
+    frmSample* window = scene.open(QStringLiteral("buch.tif/2"));
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(scene.prompter.shown().empty()) << scene.prompter.texts().join('|').toStdString();
+    EXPECT_EQ(window->oleImgEdit1().Page(), 2);
+    EXPECT_EQ(scene.frame.documents().Dokumente(1).Pfad, book);
+    EXPECT_EQ(scene.frame.documents().Dokumente(1).Ordner, scene.dir.path() + QLatin1Char('/'));
+    EXPECT_EQ(scene.recentFiles.captions().value(0), QStringLiteral("&1   ") + book);
 }

@@ -4,6 +4,7 @@
 #include "StartUp.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -71,4 +72,19 @@ TEST(StartUpTest, SecondStartAnsweredYesRunsWithoutVersionInItsCaption) {
     EXPECT_FALSE(decision.quit);
     EXPECT_EQ(decision.caption, QStringLiteral("Palvenor"));
     EXPECT_EQ(scene.handOver(), QStringLiteral("-"));
+}
+
+TEST(StartUpTest, TheRequestOfTheArgumentsIsAbsoluteAgainstTheStartingFolder) {
+    const QString request = StartUp::requestOf({QStringLiteral("palvenor"), QStringLiteral("bücher/band.tif/4")});
+    EXPECT_EQ(request, QDir::current().filePath(QStringLiteral("bücher/band.tif/4")));
+    EXPECT_EQ(StartUp::requestOf({QStringLiteral("palvenor")}), QString());
+}
+
+TEST(StartUpTest, ARelativeRequestIsHandedOverAbsolute) {
+    StartUpScene scene;
+    ASSERT_TRUE(scene.first.listen());
+    scene.prompter.answer(Prompter::Answer::No);
+    const QString request = StartUp::requestOf({QStringLiteral("palvenor"), QStringLiteral("band.tif")});
+    EXPECT_TRUE(StartUp(scene.prompter, scene.ini, scene.second).run(request).quit);
+    EXPECT_EQ(scene.handOver(), QDir::current().filePath(QStringLiteral("band.tif")));
 }

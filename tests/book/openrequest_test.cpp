@@ -72,3 +72,20 @@ TEST(OpenRequest, FolderAndNameSplitAtTheLastSeparator) {
     EXPECT_EQ(folderOf(QStringLiteral("buch.tif")), QString());
     EXPECT_EQ(fileNameOf(QStringLiteral("buch.tif")), QStringLiteral("buch.tif"));
 }
+
+TEST(OpenRequest, RequestsBecomeAbsoluteAgainstTheStartingFolder) {
+    using palvenor::absoluteRequest;
+    const QString start = QStringLiteral("/home/leser/bücher");
+    const std::pair<const char*, const char*> cases[] = {
+        {"band.tif", "/home/leser/bücher/band.tif"},
+        {"alt/band.tif/12", "/home/leser/bücher/alt/band.tif/12"},
+        {"../band.tif", "/home/leser/band.tif"},
+        {"\"mit blank.tif\"", "/home/leser/bücher/mit blank.tif"},
+        {"NEU:scan.tif", "NEU:/home/leser/bücher/scan.tif"},
+        {"neu:scan.tif", "neu:/home/leser/bücher/scan.tif"},
+        {"/srv/band.tif/3", "/srv/band.tif/3"},
+        {"", ""},
+        {" ", " "}};
+    for (const auto& [request, expected] : cases)
+        EXPECT_EQ(absoluteRequest(QString::fromUtf8(request), start), QString::fromUtf8(expected)) << request;
+}

@@ -16,6 +16,6 @@ int main(int argc, char* argv[]) {
     prompter.answer(Prompter::Answer::No);
     IniFile ini;
     RunningInstance instance(RunningInstance::defaultName(ini.path()));
-    const QString request = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+    const QString request = StartUp::requestOf(QApplication::arguments());
     return StartUp(prompter, ini, instance).run(request).quit ? 0 : 1;
 }
