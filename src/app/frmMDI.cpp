@@ -83,11 +83,15 @@ frmMDI::frmMDI(Prompter& prompter, IniFile& ini, RecentFiles& recentFiles, QWidg
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index >= 0) activateDocument(index + 1);
     });
+    connect(area_, &QMdiArea::subWindowActivated, this, &frmMDI::subWindowActivated);
     buildMenus();
+    frameMenus_ = menuBar()->actions();
     ZuletztMenue();
 }
 
-frmMDI::~frmMDI() = default;
+// The book windows go after the table; their last activations are not
+// followed any more.
+frmMDI::~frmMDI() { area_->disconnect(this); }
 
 void frmMDI::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
@@ -115,6 +119,7 @@ void frmMDI::buildMenus() {
 }
 
 void frmMDI::ZuletztHinzufuegen(const QString& path) {
+    lastFolder_ = folderOf(path);
     recentFiles_.add(path);
     ZuletztMenue();
 }
@@ -152,12 +157,23 @@ void frmMDI::mnuOpen_Click() {
     frmSample* window = DokumentAnlegen(path, name, request);
     Kommandozeile.clear();
     QCoreApplication::processEvents();
-    if (window) {
-        window->oleImgAdmin1().DialogFlags = 0;
-        window->oleImgAdmin1().Filter.clear();
+    if (!isGiven(request) && window->oleImgEdit1().Image().isEmpty()) {
+        discardWindow(window);  // the open dialog was cancelled
+        return;
     }
+    window->oleImgAdmin1().DialogFlags = 0;
+    window->oleImgAdmin1().Filter.clear();
     QCoreApplication::processEvents();
     onTabMouseRelease(Qt::NoButton, Qt::NoModifier);
+}
+
+// Takes a window that holds no book out of the table and the frame, without
+// the questions of closing a book.
+void frmMDI::discardWindow(frmSample* window) {
+    QWidget* sub = window->parentWidget();
+    documentClosed(window);
+    sub->deleteLater();
+    sub->hide();
 }
 
 frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
@@ -178,6 +194,7 @@ frmSample* frmMDI::DokumentAnlegen(const QString& path, const QString& name,
     entry.Anforderung = request;
 
     auto* window = new frmSample(documents_, prompter_, *this);
+    window->menuBar()->hide();  // its menus show in the frame's menu bar
     attachDocumentCommands(*window, ocr_);
     window->setTag(n);
     documents_.setFenster(n, window);
@@ -260,6 +277,31 @@ void frmMDI::bringToFront() {
         if (frmSample* window = documents_.Fenster(k)) window->oleImgEdit1().viewport()->update();
 }
 
+QString frmMDI::dialogFolder() const { return lastFolder_; }
+
+// Every change of the active sub-window (a tab, Ctrl+Tab, a click into a
+// window, a closed window) makes that window the active document with its
+// tab current and its menus in the menu bar.
+void frmMDI::subWindowActivated(QMdiSubWindow* sub) {
+    auto* window = sub ? qobject_cast<frmSample*>(sub->widget()) : nullptr;
+    const int k = documents_.indexOf(window);
+    if (k == 0) {
+        if (area_->subWindowList().isEmpty()) showMenus(frameMenus_);
+        return;
+    }
+    documents_.AktuellesDokument = k;
+    tabs_->setCurrentIndex(k - 1);
+    if (!window->oleImgEdit1().Image().isEmpty()) lastFolder_ = folderOf(window->entry().Pfad);
+    showMenus(window->menuBar()->actions());
+}
+
+void frmMDI::showMenus(const QList<QAction*>& menus) {
+    QMenuBar* bar = menuBar();
+    if (bar->actions() == menus) return;
+    for (QAction* menu : bar->actions()) bar->removeAction(menu);
+    bar->addActions(menus);
+}
+
 void frmMDI::activateDocument(int k) {
     if (k < 1 || k > documents_.count()) return;
     documents_.AktuellesDokument = k;
@@ -302,6 +344,10 @@ void frmMDI::documentClosed(frmSample* window) {
     for (int i = 1; i <= documents_.count(); ++i) renumberWindow(i);
     documents_.AktuellesDokument = documents_.count();
     tabs_->setVisible(documents_.count() > 0);
+    if (documents_.count() == 0)
+        showMenus(frameMenus_);
+    else
+        activateDocument(documents_.count());
 }
 
 void frmMDI::renumberWindow(int i) {

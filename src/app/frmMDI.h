@@ -8,6 +8,7 @@
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QTabBar;
 
 namespace palvenor {
@@ -51,6 +52,7 @@ public:
     void ZuletztHinzufuegen(const QString& path) override;
     void ZuletztMenue() override;
     void mnuRecentFile_Click(int index) override;
+    QString dialogFolder() const override;
 
     // A second program start asked this one to come to the front.
     void bringToFront();
@@ -64,6 +66,9 @@ protected:
 private:
     void buildMenus();
     void activateDocument(int k);
+    void subWindowActivated(QMdiSubWindow* sub);
+    void showMenus(const QList<QAction*>& menus);
+    void discardWindow(frmSample* window);
     void onTabMouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void documentClosed(frmSample* window);
     void renumberWindow(int i);
@@ -74,6 +79,8 @@ private:
     RecentFiles& recentFiles_;
     OcrService ocr_;
     QList<QAction*> mnuRecentFile_;
+    QList<QAction*> frameMenus_;  // shown while no book is open
+    QString lastFolder_;          // of the active book, or of the last book opened or saved
     DocumentTable documents_;
     QMdiArea* area_ = nullptr;
     QTabBar* tabs_ = nullptr;

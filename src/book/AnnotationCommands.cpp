@@ -1,5 +1,6 @@
 #include "AnnotationCommands.h"
 
+#include "FrameLink.h"
 #include "ImgAnnTool.h"
 #include "Prompter.h"
 #include "frmSample.h"
@@ -89,7 +90,8 @@ void AnnotationCommands::toggleHidden() {
 void AnnotationCommands::insertPicture(int type) {
     imaging::oleImgAdmin& admin = w_.oleImgAdmin1();
     admin.OpenFor = imaging::oleImgAdmin::PictureFile;
-    const int answer = admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter());
+    const int answer = admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(),
+                                            w_.frame().dialogFolder());
     admin.OpenFor = imaging::oleImgAdmin::BookFile;
     if (answer != 0) return;
     if (admin.StatusCode() != 0) {

@@ -149,8 +149,9 @@ bool DocumentLoader::chooseFile(const QString& request, const QString& path) {
             w_.prompter().inform(QStringLiteral("Die Datei ") + path +
                                      QStringLiteral(" wurde nicht gefunden."),
                                  kAppTitle);
-        if (admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(),
-                                 folderOf(path)) == imaging::ErrorDialogCancelled)
+        const QString folder = isGiven(request) ? folderOf(path) : w_.frame().dialogFolder();
+        if (admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(), folder) ==
+            imaging::ErrorDialogCancelled)
             return false;
     }
     const QString chosen = admin.Image();

@@ -43,6 +43,9 @@ public:
     virtual void ZuletztMenue() = 0;
     // Opens the recent file of menu item index (0-based) in a new window.
     virtual void mnuRecentFile_Click(int index) = 0;
+    // Where a file dialog starts when no book of its own names a folder: the
+    // active book's folder, or that of the book last opened or saved.
+    virtual QString dialogFolder() const = 0;
 };
 
 }  // namespace palvenor

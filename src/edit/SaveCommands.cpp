@@ -140,8 +140,9 @@ QString SaveCommands::chooseTarget(int* filterIndex) {
         if (last4 == QStringLiteral(".BMP")) *filterIndex = 2;
         return request;
     }
-    if (admin.ShowFileDialog(imaging::oleImgAdmin::SaveDialog, w_.prompter(),
-                             w_.entry().Ordner) == imaging::ErrorDialogCancelled)
+    const QString folder = !w_.entry().Ordner.isEmpty() ? w_.entry().Ordner : w_.frame().dialogFolder();
+    if (admin.ShowFileDialog(imaging::oleImgAdmin::SaveDialog, w_.prompter(), folder) ==
+        imaging::ErrorDialogCancelled)
         return QString();
     *filterIndex = admin.FilterIndex;
     return admin.Image();

@@ -1,7 +1,10 @@
 #include "FrameScene.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
+#include <QTabBar>
 
 #include <gtest/gtest.h>
 
@@ -156,4 +159,35 @@ TEST(Opening, ARelativeRequestIsStoredAndRememberedWithItsFullPath) {
     EXPECT_EQ(scene.frame.documents().Dokumente(1).Pfad, book);
     EXPECT_EQ(scene.frame.documents().Dokumente(1).Ordner, scene.dir.path() + QLatin1Char('/'));
     EXPECT_EQ(scene.recentFiles.captions().value(0), QStringLiteral("&1   ") + book);
+}
+
+TEST(Opening, ACancelledOpenLeavesNoEmptyBook) {
+    Scene scene;
+    scene.open(scene.book(3));
+    scene.open(QString());  // the open dialog is cancelled
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("open"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(scene.frame.documents().count(), 1);
+    EXPECT_EQ(scene.frame.Tab1().count(), 1);
+    EXPECT_EQ(scene.frame.mdiArea().subWindowList().size(), 1);
+    EXPECT_EQ(scene.frame.documents().AktuellesDokument, 1);
+}
+
+TEST(Opening, FileDialogsStartInTheCurrentBooksFolder) {
+    Scene scene;
+    const QString folder = scene.dir.filePath(QStringLiteral("bände"));
+    QDir().mkpath(folder);
+    const QString book = palvenor::test::makeBook(folder, QStringLiteral("band.tif"), 3);
+    scene.open(book);
+    scene.open(QString());
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].folder, folder + QLatin1Char('/'));
+
+    // A new book is saved where the last book was.
+    scene.prompter.clear();
+    scene.frame.Neustart(1);
+    ASSERT_FALSE(scene.prompter.shown().empty());
+    EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("save"));
+    EXPECT_EQ(scene.prompter.shown()[0].folder, folder + QLatin1Char('/'));
 }

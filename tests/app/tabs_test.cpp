@@ -1,6 +1,11 @@
 #include "FrameScene.h"
+#include "Navigation.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QFile>
 #include <QMdiArea>
 #include <QTabBar>
@@ -18,6 +23,8 @@ struct TabScene : FrameScene {
     TabScene() {
         frame.resize(1000, 700);
         frame.show();
+        frame.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
     }
     DocumentTable& documents() { return frame.documents(); }
     QTabBar& tabs() { return frame.Tab1(); }
@@ -148,4 +155,90 @@ TEST(Tabs, ExitStopsWhenABookRefusesToClose) {
     EXPECT_EQ(scene.documents().count(), 1);
     EXPECT_EQ(scene.documents().Fenster(1), changed);
     EXPECT_TRUE(scene.frame.isVisible());
+}
+
+namespace {
+
+QMdiSubWindow* subOf(frmSample* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); }
+
+// The frame's menu bar and its menu titles, in order.
+QStringList menuTitles(frmMDI& frame) {
+    QStringList titles;
+    for (QAction* action : frame.menuBar()->actions()) titles << action->text();
+    return titles;
+}
+
+}  // namespace
+
+TEST(Tabs, TheShownBookIsTheActiveDocumentAndItsTabWhateverActivatesIt) {
+    TabScene scene;
+    frmSample* first = scene.open(scene.book(3, QStringLiteral("erstes.tif")));
+    frmSample* second = scene.open(scene.book(5, QStringLiteral("zweites.tif")));
+    ASSERT_EQ(scene.frame.mdiArea().activeSubWindow(), subOf(second));
+
+    scene.frame.mdiArea().activatePreviousSubWindow();  // Ctrl+Shift+Tab
+    EXPECT_EQ(scene.frame.mdiArea().activeSubWindow(), subOf(first));
+    EXPECT_EQ(scene.documents().AktuellesDokument, 1);
+    EXPECT_EQ(scene.tabs().currentIndex(), 0);
+
+    scene.frame.mdiArea().setActiveSubWindow(subOf(second));  // a click into the window
+    EXPECT_EQ(scene.documents().AktuellesDokument, 2);
+    EXPECT_EQ(scene.tabs().currentIndex(), 1);
+}
+
+TEST(Tabs, ClosingAnotherBookByItsTabKeepsTheShownBookActive) {
+    TabScene scene;
+    scene.open(scene.book(3, QStringLiteral("erstes.tif")));
+    frmSample* second = scene.open(scene.book(5, QStringLiteral("zweites.tif")));
+    frmSample* third = scene.open(scene.book(4, QStringLiteral("drittes.tif")));
+    scene.frame.mdiArea().setActiveSubWindow(subOf(second));
+    second->GehZuSeite(QStringLiteral("4"));
+
+    scene.rightClickTab(2);
+
+    ASSERT_EQ(scene.documents().count(), 2);
+    QMdiSubWindow* shown = scene.frame.mdiArea().activeSubWindow();
+    ASSERT_NE(shown, nullptr);
+    frmSample* active = scene.documents().activeWindow();
+    EXPECT_EQ(subOf(active), shown);
+    EXPECT_EQ(scene.tabs().currentIndex(), scene.documents().AktuellesDokument - 1);
+    EXPECT_NE(active, third);
+
+    // The go-to dialog reads the shown book.
+    scene.frame.mdiArea().setActiveSubWindow(subOf(second));
+    scene.prompter.onDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("txtPageNo"))->text(), QStringLiteral("4"));
+        return int(QDialog::Rejected);
+    });
+    second->navigation().goTo();
+    EXPECT_EQ(second->oleImgEdit1().Page(), 4);
+}
+
+TEST(Tabs, TheActiveBooksMenusReplaceTheFramesInTheOneMenuBar) {
+    TabScene scene;
+    const QStringList frameMenus = menuTitles(scene.frame);
+    EXPECT_EQ(frameMenus, QStringList{QStringLiteral("&Datei")});
+
+    frmSample* first = scene.open(scene.book(3, QStringLiteral("erstes.tif")));
+    frmSample* second = scene.open(scene.book(3, QStringLiteral("zweites.tif")));
+    for (frmSample* w : {first, second}) EXPECT_FALSE(w->menuBar()->isVisible());
+    EXPECT_EQ(scene.frame.menuBar()->actions(), second->menuBar()->actions());
+    EXPECT_EQ(menuTitles(scene.frame).count(QStringLiteral("&Datei")), 1);
+
+    scene.frame.mdiArea().setActiveSubWindow(subOf(first));
+    EXPECT_EQ(scene.frame.menuBar()->actions(), first->menuBar()->actions());
+
+    // Ctrl+O opens one dialog, not an ambiguous key.
+    first->oleImgEdit1().setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("open"));
+
+    scene.rightClickTab(1);
+    scene.rightClickTab(0);
+    EXPECT_EQ(menuTitles(scene.frame), frameMenus);
+    scene.prompter.clear();
+    QTest::keyClick(&scene.frame, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("open"));
 }

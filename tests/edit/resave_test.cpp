@@ -152,9 +152,7 @@ TEST(Resave, KeepsEachPagesAnnotations) {
 
 TEST(Resave, ADocumentWithoutAFileIsLeftAlone) {
     FrameScene scene;
-    scene.prompter.answerFile(std::nullopt);  // the open dialog of an empty request
-    frmSample* w = scene.open(QString());
-    scene.prompter.clear();
+    frmSample* w = scene.untitled();
     qobject_cast<QAction*>(w->controls().find(QStringLiteral("mnuResave")))->trigger();
     EXPECT_TRUE(scene.prompter.shown().empty());
     EXPECT_TRUE(w->oleImgEdit1().Image().isEmpty());

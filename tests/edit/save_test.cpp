@@ -189,9 +189,7 @@ TEST(Save, ANewBookWithoutAFileIsSavedAsItsPageTypeAsks) {
 
 TEST(Save, OnAnUntitledBookWithoutPictureRunsSaveAs) {
     FrameScene scene;
-    scene.prompter.answerFile(std::nullopt);  // the open dialog of an empty request
-    frmSample* window = scene.open(QString());
-    scene.prompter.clear();
+    frmSample* window = scene.untitled();
     scene.prompter.answerFile(std::nullopt);
     EXPECT_EQ(window->runSaveCommand(), imaging::ErrorDialogCancelled);
     ASSERT_EQ(scene.prompter.shown().size(), 1u);

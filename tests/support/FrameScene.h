@@ -30,6 +30,8 @@ struct FrameScene {
         frame.mnuOpen_Click();
         return frame.documents().Fenster(frame.documents().count());
     }
+    // An untitled window that holds no book yet.
+    frmSample* untitled() { return frame.DokumentAnlegen(QString(), QStringLiteral("NEU"), QString()); }
     QString book(int pages, const QString& name = QStringLiteral("buch.tif")) {
         return makeBook(dir.path(), name, pages);
     }

@@ -24,18 +24,18 @@ std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QStr
     return text;
 }
 
-std::optional<QString> ScriptedPrompter::openFileName(const QString& title, const QString&,
+std::optional<QString> ScriptedPrompter::openFileName(const QString& title, const QString& folder,
                                                       const QString&) {
-    record({"open", QString(), title});
+    record({"open", QString(), title, Buttons::Ok, Icon::None, folder});
     if (files_.empty()) return std::nullopt;
     auto file = files_.front();
     files_.pop_front();
     return file.path;
 }
 
-std::optional<QString> ScriptedPrompter::saveFileName(const QString& title, const QString&,
+std::optional<QString> ScriptedPrompter::saveFileName(const QString& title, const QString& folder,
                                                       const QString&, int* filterIndex) {
-    record({"save", QString(), title});
+    record({"save", QString(), title, Buttons::Ok, Icon::None, folder});
     if (files_.empty()) return std::nullopt;
     auto file = files_.front();
     files_.pop_front();

@@ -21,6 +21,7 @@ public:
         QString title;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        QString folder;  // where a file dialog starts
     };
 
     void answer(Answer a) { answers_.push_back(a); }
