@@ -289,3 +289,69 @@ TEST_F(SamplebookTest, BadArgumentsAndUnwritableOutputExitWithCodeTwo)
 }
 
 } // namespace
+
+namespace {
+
+// Dark pixels in the left and the right half of the current page.
+std::pair<std::size_t, std::size_t> inkOfHalves(TIFF* tiff)
+{
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    std::vector<uint32_t> raster(static_cast<std::size_t>(width) * height);
+    if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+        return {0, 0};
+    std::pair<std::size_t, std::size_t> ink{0, 0};
+    for (std::size_t i = 0; i < raster.size(); ++i) {
+        const uint32_t pixel = raster[i];
+        if (TIFFGetR(pixel) + TIFFGetG(pixel) + TIFFGetB(pixel) < 3 * 100)
+            ++(i % width < width / 2 ? ink.first : ink.second);
+    }
+    return ink;
+}
+
+} // namespace
+
+TEST_F(SamplebookTest, SpreadsFollowATitlePageWithTwoFacingPageNumbers)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QString book = path(QStringLiteral("aufgeschlagen.tif"));
+    const QString truthPath = path(QStringLiteral("aufgeschlagen.txt"));
+    const GeneratorRun run = runGenerator({book, QStringLiteral("--pages"), QStringLiteral("4"),
+                                           QStringLiteral("--spreads"), QStringLiteral("--kinds"),
+                                           QStringLiteral("bw,grey"), QStringLiteral("--truth"), truthPath});
+    ASSERT_EQ(run.exitCode, 0) << run.standardError.constData();
+
+    const QStringList imageTexts = QString::fromUtf8(fileBytes(truthPath)).split(QLatin1Char('\f'));
+    ASSERT_EQ(imageTexts.size(), 4);
+    EXPECT_FALSE(imageTexts[0].contains(QStringLiteral("—"))) << "the title page carries no number";
+    for (int image = 2; image <= 4; ++image) {
+        SCOPED_TRACE(testing::Message() << "image " << image);
+        const QString& text = imageTexts[image - 1];
+        const int left = 2 * image - 2;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("— %1 —\n\n").arg(left)));
+        EXPECT_TRUE(text.contains(QStringLiteral("\n— %1 —\n\n").arg(left + 1)));
+    }
+
+    const TiffFile tiff = openTiff(book);
+    ASSERT_TRUE(tiff);
+    EXPECT_EQ(TIFFNumberOfDirectories(tiff.get()), 4);
+    uint32_t pageWidth = 0, pageHeight = 0;
+    for (tdir_t image = 0; image < 4; ++image) {
+        SCOPED_TRACE(testing::Message() << "image " << image + 1);
+        ASSERT_TRUE(TIFFSetDirectory(tiff.get(), image));
+        uint32_t width = 0, height = 0;
+        TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+        const auto [leftInk, rightInk] = inkOfHalves(tiff.get());
+        EXPECT_GT(rightInk, 0u);
+        if (image == 0) {
+            pageWidth = width;
+            pageHeight = height;
+            continue;
+        }
+        EXPECT_EQ(width, 2 * pageWidth);
+        EXPECT_EQ(height, pageHeight);
+        EXPECT_GT(leftInk, 0u);
+    }
+}

@@ -12,13 +12,17 @@
 #include <optional>
 #include <thread>
 
-// A page as it leaves the press: its text and its image.
+class TextPageRenderer;
+
+// An image of the book as it leaves the press: its place in the file, the
+// text printed on it and the image itself.
 struct PrintedPage {
-    PageText text;
+    int imageNumber = 0;
+    QString truth;  // the printed text, as PageText::plainText gives it
     QImage image;
 };
 
-// Composes and renders the pages of the book in order on a background thread,
+// Composes and renders the images of the book in order on a background thread,
 // a few pages ahead of the caller, so that printing overlaps with compressing
 // and writing. The page sequence is the same as printing on one thread.
 class PagePrinter {
@@ -34,6 +38,9 @@ public:
 
 private:
     void run(SampleBookOptions options, QFont font, PageGeometry geometry, QStringList contentWords);
+    // Image n of a book of spreads: a title page, then two facing pages.
+    static PrintedPage printSpreadImage(int imageNumber, BookTextComposer& composer,
+                                        const TextPageRenderer& renderer, PageKind kind);
 
     static constexpr std::size_t kPagesAhead = 4;
 

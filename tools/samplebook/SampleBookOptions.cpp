@@ -29,6 +29,10 @@ std::optional<SampleBookOptions> parseSampleBookOptions(const QStringList& argum
             options.showHelp = true;
             return options;
         }
+        if (argument == QLatin1String("--spreads")) {
+            options.spreads = true;
+            continue;
+        }
         if (!argument.startsWith(QLatin1Char('-'))) {
             if (!options.tiffPath.isEmpty()) {
                 *error = QStringLiteral("Mehr als eine Ausgabedatei angegeben: \"%1\"").arg(argument);
@@ -96,7 +100,7 @@ QString sampleBookUsage()
 {
     return QStringLiteral(
         "Aufruf: palvenor-samplebook OUT.tif --pages N [--seed S] [--kinds bw,grey,palette,rgb]\n"
-        "                            [--truth OUT.txt] [--bmp OUT.bmp] [--loose DIR]\n"
+        "                            [--truth OUT.txt] [--bmp OUT.bmp] [--loose DIR] [--spreads]\n"
         "\n"
         "Schreibt ein mehrseitiges TIFF-Buch mit N Seiten deutschem Text.\n"
         "\n"
@@ -111,6 +115,9 @@ QString sampleBookUsage()
         "  --bmp DATEI     schreibt Seite 1 zusätzlich als BMP\n"
         "  --loose ORDNER  schreibt die ersten Seiten (bis zu 6) als Einzelbilder\n"
         "                  seite001.png, seite002.jpg, seite003.tif, ...\n"
+        "  --spreads       Bild 1 ist eine Titelseite, jedes weitere Bild eine\n"
+        "                  aufgeschlagene Doppelseite mit den Buchseiten 2n-2 und 2n-1\n"
+        "                  (N zählt dann die Bilder)\n"
         "  --help          zeigt diese Hilfe\n"
         "\n"
         "Fehler beenden das Programm mit Rückgabewert 2.\n");

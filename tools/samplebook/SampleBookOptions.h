@@ -17,6 +17,7 @@ struct SampleBookOptions {
     QString truthPath;
     QString bmpPath;
     QString looseDir;
+    bool spreads = false;  // a title page, then two facing pages on each image
     bool showHelp = false;
 
     // Kind of the 1-based page: the kinds list is cycled over the book.

@@ -13,15 +13,45 @@ TextPageRenderer::TextPageRenderer(const QFont& font, const PageGeometry& geomet
 {
 }
 
-QImage TextPageRenderer::printOnPaper(const PageText& page, QColor paper, QColor ink) const
-{
-    QImage image(m_geometry.width, m_geometry.height, QImage::Format_RGB32);
-    image.fill(paper);
+namespace {
 
+struct Inks {
+    QColor paper;
+    QColor ink;
+};
+
+// Paper and ink a page of the kind is printed with before it is reduced to
+// the kind's pixel format.
+Inks inksFor(PageKind kind)
+{
+    switch (kind) {
+    case PageKind::Grey:
+        return {QColor(234, 234, 234), QColor(26, 26, 26)};
+    case PageKind::Rgb:
+        return {QColor(247, 241, 226), QColor(28, 38, 88)};
+    case PageKind::Bw:
+    case PageKind::Palette:
+        break;
+    }
+    return {Qt::white, Qt::black};
+}
+
+} // namespace
+
+QImage TextPageRenderer::blankPaper(int width, PageKind kind) const
+{
+    QImage image(width, m_geometry.height, QImage::Format_RGB32);
+    image.fill(inksFor(kind).paper);
+    return image;
+}
+
+QImage TextPageRenderer::printOnPaper(const PageText& page, PageKind kind) const
+{
+    QImage image = blankPaper(m_geometry.width, kind);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setFont(m_font);
-    painter.setPen(ink);
+    painter.setPen(inksFor(kind).ink);
 
     const QFontMetricsF metrics(m_font, &image);
     const double left = m_geometry.marginLeft;
@@ -104,24 +134,62 @@ QImage TextPageRenderer::toPalette(const QImage& page) const
     return indexed;
 }
 
-QImage TextPageRenderer::render(const PageText& page, PageKind kind) const
+// The printed paper reduced to the pixel format of the kind.
+QImage TextPageRenderer::finish(const QImage& paper, PageKind kind) const
 {
     QImage image;
     switch (kind) {
     case PageKind::Bw:
-        image = toBilevel(printOnPaper(page, Qt::white, Qt::black));
+        image = toBilevel(paper);
         break;
     case PageKind::Grey:
-        image = toGrey(printOnPaper(page, QColor(234, 234, 234), QColor(26, 26, 26)));
+        image = toGrey(paper);
         break;
     case PageKind::Palette:
-        image = toPalette(printOnPaper(page, Qt::white, Qt::black));
+        image = toPalette(paper);
         break;
     case PageKind::Rgb:
-        image = printOnPaper(page, QColor(247, 241, 226), QColor(28, 38, 88))
-                    .convertToFormat(QImage::Format_RGB888);
+        image = paper.convertToFormat(QImage::Format_RGB888);
         break;
     }
     setResolution(image);
     return image;
+}
+
+QImage TextPageRenderer::render(const PageText& page, PageKind kind) const
+{
+    return finish(printOnPaper(page, kind), kind);
+}
+
+QImage TextPageRenderer::renderSpread(const PageText& left, const PageText& right, PageKind kind) const
+{
+    QImage spread = blankPaper(2 * m_geometry.width, kind);
+    QPainter painter(&spread);
+    painter.drawImage(0, 0, printOnPaper(left, kind));
+    painter.drawImage(m_geometry.width, 0, printOnPaper(right, kind));
+    painter.end();
+    return finish(spread, kind);
+}
+
+// The lines centred a third down the page, the first one, the title, twice
+// as large as the others.
+QImage TextPageRenderer::renderTitle(const QStringList& lines, PageKind kind) const
+{
+    QImage image = blankPaper(m_geometry.width, kind);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setPen(inksFor(kind).ink);
+    double baseline = m_geometry.height / 3.0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QFont font = m_font;
+        if (i == 0)
+            font.setPixelSize(2 * m_font.pixelSize());
+        painter.setFont(font);
+        const QFontMetricsF metrics(font, &image);
+        painter.drawText(QPointF(std::round((m_geometry.width - metrics.horizontalAdvance(lines[i])) / 2), baseline),
+                         lines[i]);
+        baseline += i == 0 ? 3 * m_lineSpacing : m_lineSpacing;
+    }
+    painter.end();
+    return finish(image, kind);
 }

@@ -17,9 +17,15 @@ public:
     TextPageRenderer(const QFont& font, const PageGeometry& geometry, double lineSpacing);
 
     QImage render(const PageText& page, PageKind kind) const;
+    // Two facing pages side by side on one image twice as wide as a page.
+    QImage renderSpread(const PageText& left, const PageText& right, PageKind kind) const;
+    // A title page: the lines centred, the first one large.
+    QImage renderTitle(const QStringList& lines, PageKind kind) const;
 
 private:
-    QImage printOnPaper(const PageText& page, QColor paper, QColor ink) const;
+    QImage blankPaper(int width, PageKind kind) const;
+    QImage printOnPaper(const PageText& page, PageKind kind) const;
+    QImage finish(const QImage& paper, PageKind kind) const;
     QImage toGrey(const QImage& page) const;
     QImage toBilevel(const QImage& page) const;
     QImage toPalette(const QImage& page) const;

@@ -89,14 +89,14 @@ int generateSampleBook(const SampleBookOptions& options)
                         GermanTextSource::loadWordList(QString::fromLatin1(kGermanWordList)));
 
     while (const std::optional<PrintedPage> printed = printer.next()) {
-        const int pageNumber = printed->text.pageNumber;
+        const int pageNumber = printed->imageNumber;
         const QImage& image = printed->image;
 
         if (!book.writePage(image, pageNumber - 1, options.pageCount))
             return fail(QStringLiteral("Fehler beim Schreiben von Seite %1 in \"%2\"").arg(pageNumber).arg(options.tiffPath));
 
         if (truth.isOpen()) {
-            const QByteArray pageText = QByteArray(pageNumber > 1 ? "\f" : "") + printed->text.plainText().toUtf8();
+            const QByteArray pageText = QByteArray(pageNumber > 1 ? "\f" : "") + printed->truth.toUtf8();
             if (truth.write(pageText) != pageText.size())
                 return fail(QStringLiteral("Kann \"%1\" nicht schreiben: %2").arg(options.truthPath, truth.errorString()));
         }
