@@ -320,9 +320,14 @@ void frmMDI::onTabMouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers mod
     }
     if (frmSample* window = documents_.Fenster(tabs_->currentIndex() + 1))
         if (QWidget* sub = window->parentWidget()) sub->close();
+    subWindowActivated(area_->activeSubWindow());  // also when the book stayed open
 }
 
+// A right click on a tab closes its book; the press alone shows nothing.
 bool frmMDI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabs_ && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+        return true;
     if (watched == tabs_ && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const int index = tabs_->tabAt(mouse->position().toPoint());

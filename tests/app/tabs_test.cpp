@@ -242,3 +242,17 @@ TEST(Tabs, TheActiveBooksMenusReplaceTheFramesInTheOneMenuBar) {
     ASSERT_EQ(scene.prompter.shown().size(), 1u);
     EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("open"));
 }
+
+TEST(Tabs, ACloseCancelledByItsTabLeavesTheShownBooksTabCurrent) {
+    TabScene scene;
+    frmSample* first = scene.open(scene.book(3, QStringLiteral("erstes.tif")));
+    scene.open(scene.book(3, QStringLiteral("zweites.tif")));
+    first->oleImgEdit1().setImageModified(true);
+    scene.prompter.answer(Prompter::Answer::Cancel);
+
+    scene.rightClickTab(0);
+
+    ASSERT_EQ(scene.documents().count(), 2);
+    EXPECT_EQ(scene.documents().AktuellesDokument, 2);
+    EXPECT_EQ(scene.tabs().currentIndex(), 1);
+}
