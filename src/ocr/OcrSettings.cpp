@@ -213,7 +213,7 @@ void loadProcessOptions(QSettings& settings, ProcessOptions& options) {
     settings.beginGroup(QStringLiteral("OCR"));
     for (const auto& [key, field] : kProcessFlags) readFlag(settings, QString::fromLatin1(key), options.*field);
     if (const auto orientation = readNumber(settings, QStringLiteral("Orientation"));
-        orientation && *orientation >= 0 && *orientation <= 3)
+        orientation && isOrientation(*orientation))
         options.Orientation = uint8_t(*orientation);
     readDisabledCharacters(settings, options);
     settings.endGroup();

@@ -122,6 +122,18 @@ TEST_F(OcrSettings, ARoundTripKeepsEveryOption) {
     EXPECT_EQ(window->resultsFolder, dir.path());
 }
 
+TEST_F(OcrSettings, EveryOrientationSurvivesARestart) {
+    for (const uint8_t orientation : {kNeverRotate, uint8_t(1), uint8_t(3), kDetectOrientation}) {
+        const auto window = openWindow();
+        configuredJob.Options.Orientation = orientation;
+        window->close();
+        EXPECT_EQ(ini()->value("OCR/Orientation").toString(), QString::number(orientation));
+        configuredJob.Options.Orientation = 2;
+        openWindow();
+        EXPECT_EQ(configuredJob.Options.Orientation, orientation);
+    }
+}
+
 TEST_F(OcrSettings, CollapseYIsStoredAsBlankLinesAllowed) {
     ini()->setValue("Results/CollapseY", "True");
     openWindow();
