@@ -159,6 +159,10 @@ void OcrWindowCommands::copyText() {
 
 void OcrWindowCommands::closeWindow() {
     copyText();
+    unloadWindow();
+}
+
+void OcrWindowCommands::unloadWindow() {
     window_.AppendNext = false;
     window_.close();
 }

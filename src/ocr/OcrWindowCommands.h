@@ -32,7 +32,10 @@ public:
     void saveText();
     void chooseFont();
     void copyText();
+    // "&Schließen": copies the text, then unloads the window.
     void closeWindow();
+    // Unloads the window; the text goes with it.
+    void unloadWindow();
     void hideWindow();
     void newText();
     void appendText();

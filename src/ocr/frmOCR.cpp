@@ -61,7 +61,7 @@ void frmOCR::makeFileMenu() {
     addCommand(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Speichern ..."),
                &OcrWindowCommands::saveText);
     addCommand(file, QStringLiteral("mnuFileExit"), QStringLiteral("OCR Be&enden"),
-               &OcrWindowCommands::closeWindow);
+               &OcrWindowCommands::unloadWindow);
 }
 
 void frmOCR::makeOptionsMenu() {

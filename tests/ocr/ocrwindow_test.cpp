@@ -287,6 +287,18 @@ TEST_F(OcrWindow, HideSetsAppendNextAndCloseCopiesAndClearsIt) {
     EXPECT_TRUE(QFile::exists(dir.filePath("ocr.ini")));
 }
 
+TEST_F(OcrWindow, QuitUnloadsTheWindowAndLeavesTheClipboardAlone) {
+    QApplication::clipboard()->setText(QStringLiteral("vorher kopiert"));
+    window->show();
+    editByHand();
+    action("mnuFileExit")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "vorher kopiert");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(text().isEmpty());
+    EXPECT_FALSE(window->AppendNext);
+    EXPECT_TRUE(QFile::exists(dir.filePath("ocr.ini")));
+}
+
 TEST_F(OcrWindow, NewAsksAfterAnEditAndAppendRunsTheOcrCommandWithAppendNext) {
     std::vector<bool> appendNextSeen;
     window->runOcrCommand = [&] { appendNextSeen.push_back(window->AppendNext); };
