@@ -184,6 +184,10 @@ void OcrWindowCommands::appendText() {
     window_.RTF0->moveCursor(QTextCursor::End);
 }
 
+void OcrWindowCommands::insertMaleSymbol() { insertSymbol(kMaleSymbol); }
+
+void OcrWindowCommands::insertFemaleSymbol() { insertSymbol(kFemaleSymbol); }
+
 void OcrWindowCommands::insertSymbol(QChar symbol) { window_.RTF0->insertPlainText(QString(symbol)); }
 
 void OcrWindowCommands::showHelp() {

@@ -39,7 +39,9 @@ public:
     void hideWindow();
     void newText();
     void appendText();
-    void insertSymbol(QChar symbol);
+    // The male and female signs, inserted at the caret.
+    void insertMaleSymbol();
+    void insertFemaleSymbol();
     void showHelp();
     void showAbout();
 
@@ -51,6 +53,7 @@ private:
     bool confirmReplace();
     void reformatConfirmed();
     bool writeText(const QString& path);
+    void insertSymbol(QChar symbol);
 
     frmOCR& window_;
     Prompter& prompter_;

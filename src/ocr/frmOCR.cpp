@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -17,6 +18,13 @@
 namespace palvenor::ocr {
 
 FormatOptions formatOptions;
+
+namespace {
+
+const QString kMaleToolTip = QStringLiteral("Männchen-Zeichen %1 einfügen").arg(kMaleSymbol);
+const QString kFemaleToolTip = QStringLiteral("Weibchen-Zeichen %1 einfügen").arg(kFemaleSymbol);
+
+}  // namespace
 
 frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
     : QMainWindow(parent),
@@ -34,6 +42,7 @@ frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
     makeFileMenu();
     makeOptionsMenu();
     makeHelpMenu();
+    makePopupMenu();
     connect(RTF0, &QTextEdit::textChanged, this, &frmOCR::noteTextChanged);
     RTF0->installEventFilter(this);
     loadOcrSettings(*this, *store_.open());
@@ -112,6 +121,7 @@ QWidget* frmOCR::makeButtonColumn() {
         button->setObjectName(name);
         layout->addWidget(button);
         connect(button, &QPushButton::clicked, this, run);
+        return button;
     };
     addButton(QStringLiteral("cCopy"), QStringLiteral("&Kopieren"), [this] { commands_.copyText(); });
     addButton(QStringLiteral("cEnde"), QStringLiteral("&Schließen"), [this] { commands_.closeWindow(); });
@@ -119,11 +129,25 @@ QWidget* frmOCR::makeButtonColumn() {
     addButton(QStringLiteral("cNeu"), QStringLiteral("&Neu"), [this] { commands_.newText(); });
     addButton(QStringLiteral("cPlus"), QStringLiteral("&Anfügen"), [this] { commands_.appendText(); });
     for (const QString& name : {QStringLiteral("cMaennchen"), QStringLiteral("cMaennchen2")})
-        addButton(name, QString(kMaleSymbol), [this] { commands_.insertSymbol(kMaleSymbol); });
+        addButton(name, QString(kMaleSymbol), [this] { commands_.insertMaleSymbol(); })->setToolTip(kMaleToolTip);
     for (const QString& name : {QStringLiteral("cWeibchen"), QStringLiteral("cWeibchen2")})
-        addButton(name, QString(kFemaleSymbol), [this] { commands_.insertSymbol(kFemaleSymbol); });
+        addButton(name, QString(kFemaleSymbol), [this] { commands_.insertFemaleSymbol(); })
+            ->setToolTip(kFemaleToolTip);
     layout->addStretch();
     return column;
+}
+
+// Right-clicking the text opens this menu instead of the text box's own.
+void frmOCR::makePopupMenu() {
+    auto* popup = new QMenu(this);
+    popup->setObjectName(QStringLiteral("mnuPopup1"));
+    addCommand(popup, QStringLiteral("mnuMann"), QStringLiteral("&Männchen %1").arg(kMaleSymbol),
+               &OcrWindowCommands::insertMaleSymbol);
+    addCommand(popup, QStringLiteral("mnuWeib"), QStringLiteral("&Weibchen %1").arg(kFemaleSymbol),
+               &OcrWindowCommands::insertFemaleSymbol);
+    RTF0->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RTF0, &QWidget::customContextMenuRequested, popup,
+            [this, popup](const QPoint& at) { popup->popup(RTF0->viewport()->mapToGlobal(at)); });
 }
 
 void frmOCR::showFormatOptions() {

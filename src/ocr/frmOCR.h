@@ -102,6 +102,7 @@ private:
     void makeOptionsMenu();
     void makeFormatMenu(QMenu* options);
     void makeHelpMenu();
+    void makePopupMenu();
     QWidget* makeButtonColumn();
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
                         void (OcrWindowCommands::*command)());
