@@ -44,6 +44,7 @@ void OcrService::mnuOCR_Click(frmSample& document) {
     }
     const bool copied = copySelection(document);
     document.selectionPresent = false;
+    document.oleImgEdit1().setSelectionRect(QRect());
     const double dpi = document.oleImgEdit1().ImageResolutionX();
     ocr::formatOptions.ResolutionFactor = float(std::lround(dpi) * 39);
     if (!window().isVisible()) window().showNormal();

@@ -34,6 +34,14 @@ struct OcrScene : FrameScene {
 
     void chooseOcr() { window->findChild<QAction*>(QStringLiteral("mnuOCR"))->trigger(); }
     QString recognised() { return frame.ocr().window().RTF0->toPlainText(); }
+    // Pixels of the page view in the blue of the selection rectangle.
+    int dashedRectanglePixels() {
+        const QImage shown = window->oleImgEdit1().viewport()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) count += shown.pixelColor(x, y) == QColor(Qt::blue);
+        return count;
+    }
 };
 
 }  // namespace
@@ -58,6 +66,21 @@ TEST(OcrCommand, TheMarkedParagraphsComeOutAsTheirText) {
     const QString text = scene.recognised();
     scene.chooseOcr();
     EXPECT_EQ(scene.recognised(), text);
+}
+
+TEST(OcrCommand, TheMarkedRectangleGoesAwayWithTheSelectionFlag) {
+    const test::MarkedPage& page = test::twoParagraphPage();
+    ASSERT_TRUE(page.ok()) << "no sample page";
+    OcrScene scene;
+    imaging::oleImgEdit& edit = scene.window->oleImgEdit1();
+    edit.setSelectionRect(page.area);
+    scene.window->selectionPresent = true;
+    ASSERT_GT(scene.dashedRectanglePixels(), 0);
+
+    scene.chooseOcr();
+    EXPECT_FALSE(scene.window->selectionPresent);
+    EXPECT_TRUE(edit.SelectionRect().isEmpty());
+    EXPECT_EQ(scene.dashedRectanglePixels(), 0);
 }
 
 TEST(OcrCommand, WithoutAMarkedAreaOnlyTheWindowComesForward) {
