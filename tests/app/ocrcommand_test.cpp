@@ -118,6 +118,33 @@ TEST(OcrCommand, UnloadingTheWindowShutsTheEngineDownThenSavesTheSettings) {
     EXPECT_FALSE(service.window().isVisible());
 }
 
+TEST(OcrCommand, TheHourglassShowsOverThePageViewWhileTheJobRuns) {
+    OcrScene scene;
+    auto engine = std::make_unique<test::ScriptedEngine>();
+    test::ScriptedEngine& job = *engine;
+    OcrService service(scene.prompter, [&engine] { return std::move(engine); }, [] { return nullptr; });
+    service.useSettings(ocr::OcrSettingsStore::iniFile(scene.ocrSettings));
+    imaging::oleImgEdit& edit = scene.window->oleImgEdit1();
+    edit.setMousePointer(imaging::oleImgEdit::PointerMark);
+    QWidget* pageView = edit.viewport();
+    ASSERT_EQ(pageView->cursor().shape(), Qt::CrossCursor);
+
+    job.statuses = {0, 1};
+    const std::vector<QWidget*> shown{pageView, scene.window, &service.window()};
+    std::vector<Qt::CursorShape> whileBusy;
+    job.onStatus = [&] {
+        for (QWidget* widget : shown) whileBusy.push_back(widget->cursor().shape());
+    };
+    edit.setSelectionRect(QRect(0, 0, 50, 50));
+    scene.window->selectionPresent = true;
+    service.mnuOCR_Click(*scene.window);
+    ASSERT_EQ(whileBusy.size(), 6u);
+    for (const Qt::CursorShape shape : whileBusy) EXPECT_EQ(shape, Qt::WaitCursor);
+    EXPECT_EQ(pageView->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(scene.window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(service.window().cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST(OcrCommand, ClosingTheFrameUnloadsTheOcrWindowShownOrHidden) {
     for (const bool hidden : {false, true}) {
         OcrScene scene;
