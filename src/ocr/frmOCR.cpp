@@ -1,12 +1,15 @@
 #include "frmOCR.h"
 
 #include "FormatResults.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTextEdit>
@@ -26,9 +29,8 @@ const QString kFemaleToolTip = QStringLiteral("Weibchen-Zeichen %1 einfügen").a
 
 }  // namespace
 
-frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
-    : QMainWindow(parent),
-      RTF0(new QTextEdit),
+frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, const QRect& pageArea)
+    : RTF0(new QTextEdit),
       prompter_(prompter),
       store_(std::move(store)),
       commands_(*this, prompter) {
@@ -45,6 +47,7 @@ frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
     makePopupMenu();
     connect(RTF0, &QTextEdit::textChanged, this, &frmOCR::noteTextChanged);
     RTF0->installEventFilter(this);
+    placeBeside(pageArea);
     loadOcrSettings(*this, *store_.open());
     showFormatOptions();
 }
@@ -135,6 +138,15 @@ QWidget* frmOCR::makeButtonColumn() {
             ->setToolTip(kFemaleToolTip);
     layout->addStretch();
     return column;
+}
+
+void frmOCR::placeBeside(QRect pageArea) {
+    if (pageArea.isEmpty()) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return;
+        pageArea = screen->availableGeometry();
+    }
+    setOuterRect(*this, placedOnScreen(besideThePage(*this, pageArea)));
 }
 
 // Right-clicking the text opens this menu instead of the text box's own.

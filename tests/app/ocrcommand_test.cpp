@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
@@ -81,6 +83,28 @@ TEST(OcrCommand, TheMarkedRectangleGoesAwayWithTheSelectionFlag) {
     EXPECT_FALSE(scene.window->selectionPresent);
     EXPECT_TRUE(edit.SelectionRect().isEmpty());
     EXPECT_EQ(scene.dashedRectanglePixels(), 0);
+}
+
+// The frame the window system puts around the window may differ from the
+// one the placement expects by a few pixels.
+TEST(OcrCommand, TheOcrWindowFirstOpensBesideThePageOfTheBook) {
+    OcrScene scene;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    scene.frame.setGeometry(screen.adjusted(20, 20, -40, -40));
+    scene.frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scene.frame));
+    const QWidget& view = scene.window->oleImgEdit1();
+    const QRect page(view.mapToGlobal(QPoint(0, 0)), view.size());
+    ASSERT_TRUE(screen.contains(page));
+
+    scene.chooseOcr();
+    const ocr::frmOCR& window = scene.frame.ocr().window();
+    EXPECT_EQ(window.pos().y(), page.top());
+    EXPECT_GE(window.pos().x(), page.left() + page.width() / 2);
+    const QRect placed = window.frameGeometry();
+    EXPECT_NEAR(placed.right(), page.right(), 8);
+    EXPECT_NEAR(placed.bottom(), page.bottom(), 30);
+    EXPECT_TRUE(screen.contains(placed));
 }
 
 TEST(OcrCommand, WithoutAMarkedAreaOnlyTheWindowComesForward) {
