@@ -11,25 +11,19 @@ namespace palvenor::ocr {
 
 namespace {
 
-QMargins frameMargins(const QWidget& window) {
-    const QRect frame = window.frameGeometry();
-    const QRect inner = window.geometry();
-    if (frame != inner)
-        return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                        frame.bottom() - inner.bottom());
+QMargins titleBar(const QWidget& window) {
     return QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
 }
 
 }  // namespace
 
 QRect outerRect(const QWidget& window) {
-    const QMargins frame = frameMargins(window);
-    return QRect(window.pos(), window.size().grownBy(frame));
+    return QRect(window.pos(), window.size().grownBy(titleBar(window)));
 }
 
 // move() places the frame's corner, resize() sets the inner size.
 void setOuterRect(QWidget& window, const QRect& outer) {
-    window.resize(outer.size().shrunkBy(frameMargins(window)));
+    window.resize(outer.size().shrunkBy(titleBar(window)));
     window.move(outer.topLeft());
 }
 

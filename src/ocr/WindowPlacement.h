@@ -7,9 +7,10 @@ class QWidget;
 namespace palvenor::ocr {
 
 // A top-level window's place as the user sees it: the top-left corner of its
-// frame, title bar included, and its outer size. Qt learns the frame's size
-// from the window manager only once the window is shown; before that the
-// style's title bar height stands in for it.
+// frame, where the title bar starts, and its size with the title bar. Qt
+// learns the frame's size from the window manager only once the window is
+// shown, so the style's title bar height always stands in for it: a place
+// read back is the place written, whatever frame the window manager draws.
 QRect outerRect(const QWidget& window);
 void setOuterRect(QWidget& window, const QRect& outer);
 

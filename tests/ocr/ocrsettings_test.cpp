@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -234,6 +235,8 @@ TEST_F(OcrSettings, ARectangleOnTheScreenIsKeptAndStoredAgainAsItWas) {
     const auto window = openWindow();
     EXPECT_EQ(outerRect(*window), QRect(20, 30, 600, 450));
     EXPECT_EQ(window->pos(), QPoint(20, 30));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     window->close();
     const auto stored = ini();
     for (const auto& [key, twips] : {std::pair("Window/Left", "300"), std::pair("Window/Top", "450"),
