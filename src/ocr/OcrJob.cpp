@@ -6,8 +6,8 @@
 #include "frmOCR.h"
 
 #include <QClipboard>
-#include <QCursor>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTextEdit>
@@ -155,6 +155,5 @@ bool OcrJob::GetOcrResults(int32_t jobNo, Results* results) {
     }
     return true;
 }
-
 
 }  // namespace palvenor::ocr

@@ -9,8 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
 #include <QTextEdit>
 #include <QVBoxLayout>
