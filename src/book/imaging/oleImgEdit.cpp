@@ -409,10 +409,14 @@ PageTool* oleImgEdit::leftButtonTool() {
     return nullptr;
 }
 
+void oleImgEdit::setSelectionRect(const QRect& rect) {
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    selection_ = rect.normalized();
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+}
+
 void oleImgEdit::takeSelection(const QRect& area) {
-    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
-    selection_ = area;
-    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    setSelectionRect(area);
     emit selectionDrawn(area.x(), area.y(), area.width(), area.height());
 }
 
@@ -471,9 +475,7 @@ void oleImgEdit::updateCursor() {
 
 void oleImgEdit::setSelectionRectangle(bool on) {
     selectionRectangle_ = on;
-    if (on || selection_.isEmpty()) return;
-    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
-    selection_ = QRect();
+    if (!on) setSelectionRect(QRect());
 }
 
 void oleImgEdit::ScrollImage(int direction, int amount) {
