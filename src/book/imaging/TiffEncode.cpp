@@ -126,7 +126,9 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
     uint64_t rowBytes = 0;
     switch (pageType) {
     case PageTypeBlackWhite: {
-        const QImage mono = picture.convertToFormat(QImage::Format_Mono);
+        // A grey or colour picture is reduced by a threshold, which keeps
+        // print sharp where dithering would scatter dots.
+        const QImage mono = picture.convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
         const QList<QRgb> table = mono.colorTable();
         // Stored with 1 = black; flip the bits if the picture has black at 0.
         const bool oneIsBlack = table.size() >= 2 && qGray(table[1]) < qGray(table[0]);
