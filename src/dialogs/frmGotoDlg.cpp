@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace palvenor {
 
 namespace {
@@ -30,6 +32,12 @@ QPushButton* button(const char* name, const QString& caption) {
     b->setObjectName(QString::fromUtf8(name));
     b->setAutoDefault(false);
     return b;
+}
+
+// The page a command left to be proposed, once, or else the shown one.
+QString proposedImagePage(PageModel& pages) {
+    const QString proposal = std::exchange(pages.goToProposal, QString());
+    return proposal.isEmpty() ? pages.seite() : proposal;
 }
 
 }  // namespace
@@ -104,7 +112,8 @@ void frmGotoDlg::showEvent(QShowEvent* event) {
 }
 
 // Only the box of the active document's mode is open, filled with the
-// number its page field shows and selected for typing over.
+// number its page field shows (or the page a command proposed) and
+// selected for typing over.
 void frmGotoDlg::activate() {
     const int k = documents_.AktuellesDokument;
     frmSample* window = k >= 1 && k <= documents_.count() ? documents_.Fenster(k) : nullptr;
@@ -112,7 +121,7 @@ void frmGotoDlg::activate() {
     txtPageNo_->setEnabled(single);
     text1_->setEnabled(!single);
     QLineEdit* box = single ? txtPageNo_ : text1_;
-    if (window) box->setText(single ? window->pages().seite() : window->pages().buchseiteField());
+    if (window) box->setText(single ? proposedImagePage(window->pages()) : window->pages().buchseiteField());
     box->selectAll();
     box->setFocus();
 }

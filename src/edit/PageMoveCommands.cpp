@@ -3,6 +3,8 @@
 #include "BookChanges.h"
 #include "DeletedPage.h"
 #include "Navigation.h"
+#include "Numeric.h"
+#include "Prompter.h"
 #include "SavePrompt.h"
 #include "frmSample.h"
 
@@ -76,6 +78,34 @@ void PageMoveCommands::mnuRestorePage_Click() {
     kept.forget();
     takeChangedBook(w_);
     showPage(position);
+}
+
+// The go-to dialog proposes next where the page came from (start and end)
+// or the first page (a typed position).
+void PageMoveCommands::moveShownPage(int to, const QString& goToProposal) {
+    imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    if (edit.Image().isEmpty() || edit.PageCount() < 2 || !askToSave(w_)) return;
+    const imaging::ImagingError error = w_.oleImgAdmin1().MovePage(edit.Page(), to);
+    if (!error.ok()) {
+        reportFailure(w_, error);
+        return;
+    }
+    takeChangedBook(w_);
+    showPage(std::min(to, edit.PageCount()));
+    w_.pages().goToProposal = goToProposal;
+}
+
+void PageMoveCommands::mnuVersatzAnfang_Click() { moveShownPage(1, w_.pages().seite()); }
+
+void PageMoveCommands::mnuVersatzEnde_Click() {
+    moveShownPage(w_.oleImgEdit1().PageCount(), w_.pages().seite());
+}
+
+void PageMoveCommands::mnuVersatzSeite_Click() {
+    const std::optional<QString> answer = w_.prompter().input(
+        QStringLiteral("neue Position eingeben (0 = Abbruch )"), QStringLiteral("Zielseite eingeben"), QString());
+    const int position = int16Value(answer.value_or(QString()));
+    if (position > 0) moveShownPage(position, QStringLiteral("1"));
 }
 
 void PageMoveCommands::showPage(int page) {

@@ -19,12 +19,20 @@ public:
     // book has become shorter than that.
     void mnuRestorePage_Click();
 
+    // The shown page goes to the start, the end or a position the user
+    // types; it is moved inside the file, unchanged. A position beyond the
+    // end puts it last.
+    void mnuVersatzAnfang_Click();
+    void mnuVersatzEnde_Click();
+    void mnuVersatzSeite_Click();
+
     // The last deleted page of the window's book; made on first use.
     static DeletedPage& deletedPageOf(frmSample& window);
 
 private:
     bool leaveForNeighbour(int page, int pageCount);
     void showPage(int page);
+    void moveShownPage(int to, const QString& goToProposal);
 
     frmSample& w_;
 };

@@ -18,6 +18,10 @@ namespace palvenor {
 
 namespace {
 
+// New pages are stored as black-and-white CCITT G4 pages.
+constexpr int kG4 = imaging::oleImgAdmin::BlackAndWhiteG4;
+constexpr int kG4Info = 26;
+
 const QString kNoClipboardPicture = QStringLiteral("Die Zwischenablage enthält kein Bild.");
 const QString kNoScanner = QStringLiteral(
     "Es ist kein Scanner verfügbar.\nBitte schließen Sie einen Scanner an und wählen Sie ihn unter "
@@ -73,7 +77,7 @@ bool PageSequenceCommands::clipboardToTempPicture() {
 void PageSequenceCommands::insert(const QString& source, int count, const QString& position) {
     if (!askToSave(w_)) return;
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
-    const imaging::ImagingError error = w_.oleImgAdmin1().Insert(source, 1, count, edit.Page());
+    const imaging::ImagingError error = w_.oleImgAdmin1().Insert(source, 1, count, edit.Page(), kG4, kG4Info);
     if (!error.ok()) {
         reportAtPosition(w_, position, error);
         return;
@@ -112,18 +116,20 @@ void PageSequenceCommands::appended(const imaging::ImagingError& error, const QS
     w_.navigation().nextPage();
 }
 
-// Black-and-white pages are appended as they are; pages of every other
-// type keep their own compression too.
+// Black-and-white pages are appended as G4; pages of every other type
+// keep their own compression.
 void PageSequenceCommands::mnuAppendFile_Click() {
     const std::optional<SourceFile> source = chooseSourceFile();
     if (!source) return;
-    appended(w_.oleImgAdmin1().Append(source->path, 1, source->pageCount), QStringLiteral("Pos.3 "));
+    const int compression = source->pageType == imaging::PageTypeBlackWhite ? kG4 : imaging::oleImgAdmin::OwnCompression;
+    appended(w_.oleImgAdmin1().Append(source->path, 1, source->pageCount, compression, kG4Info),
+             QStringLiteral("Pos.3 "));
 }
 
 void PageSequenceCommands::mnuAppendClip_Click() {
     if (!clipboardToTempPicture()) return;
     QCoreApplication::processEvents();
-    appended(w_.oleImgAdmin1().Append(tempPictureFile(), 1, 1), QStringLiteral("Pos.2 "));
+    appended(w_.oleImgAdmin1().Append(tempPictureFile(), 1, 1, kG4, kG4Info), QStringLiteral("Pos.2 "));
 }
 
 void PageSequenceCommands::ReplacePageFromFile(const QString& source) {
@@ -137,7 +143,7 @@ void PageSequenceCommands::ReplacePageFromFile(const QString& source) {
     const int page = edit.Page();
     edit.ClearDisplay();
     const imaging::ImagingError error =
-        w_.oleImgAdmin1().Replace(replacement.path, 1, replacement.pageCount, page);
+        w_.oleImgAdmin1().Replace(replacement.path, 1, replacement.pageCount, page, kG4, kG4Info);
     takeChangedBook(w_);
     edit.Display();
     followPageArrows(w_);
@@ -154,7 +160,7 @@ void PageSequenceCommands::mnuRescanClip_Click() {
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
     const int page = edit.Page();
     edit.ClearDisplay();
-    const imaging::ImagingError error = w_.oleImgAdmin1().Replace(tempPictureFile(), 1, 1, page);
+    const imaging::ImagingError error = w_.oleImgAdmin1().Replace(tempPictureFile(), 1, 1, page, kG4, kG4Info);
     takeChangedBook(w_);
     edit.Display();
     if (!error.ok()) reportFailure(w_, error);

@@ -90,6 +90,10 @@ void installPageSequenceCommands(frmSample& window) {
     restore->setEnabled(false);
     QObject::connect(&PageMoveCommands::deletedPageOf(window), &DeletedPage::keptChanged, restore,
                      &QAction::setEnabled);
+    addGroup(window, *page, "mnuVersatz", "&Versetzen",
+             {{"mnuVersatzAnfang", "&Anfang", removing<&PageMoveCommands::mnuVersatzAnfang_Click>},
+              {"mnuVersatzEnde", "&Ende", removing<&PageMoveCommands::mnuVersatzEnde_Click>},
+              {"mnuVersatzSeite", "&Seite...", removing<&PageMoveCommands::mnuVersatzSeite_Click>}});
     addClipboardButton(window);
 }
 
