@@ -83,7 +83,7 @@ void PageSequenceCommands::insert(const QString& source, int count, const QStrin
         return;
     }
     takeChangedBook(w_);
-    w_.controls().setEnabled(QStringLiteral("vor"), true);
+    followPageArrows(w_);
     edit.Display();
 }
 
