@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <utility>
 
 namespace palvenor {
 
@@ -37,6 +38,7 @@ bool PageMoveCommands::leaveForNeighbour(int page, int pageCount) {
 
 // The page on screen is already the one that carries the deleted page's
 // number afterwards (or the new last page), so the picture is not read again.
+// A page that cannot be kept for restoring is not deleted.
 void PageMoveCommands::mnuDeletePage_Click() {
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
     if (edit.Image().isEmpty()) return;
@@ -50,8 +52,8 @@ void PageMoveCommands::mnuDeletePage_Click() {
     }
     if (!leaveForNeighbour(page, pageCount)) return;
     DeletedPage& kept = deletedPageOf(w_);
-    kept.keep(w_.oleImgAdmin1().Image(), page);
-    const imaging::ImagingError error = w_.oleImgAdmin1().DeletePages(page, 1);
+    imaging::ImagingError error = kept.keep(w_.oleImgAdmin1().Image(), page);
+    if (error.ok()) error = w_.oleImgAdmin1().DeletePages(page, 1);
     if (!error.ok()) {
         kept.forget();
         reportFailure(w_, error);
@@ -82,7 +84,7 @@ void PageMoveCommands::mnuRestorePage_Click() {
 
 // The go-to dialog proposes next where the page came from (start and end)
 // or the first page (a typed position).
-void PageMoveCommands::moveShownPage(int to, const QString& goToProposal) {
+void PageMoveCommands::moveShownPage(int to, QString goToProposal) {
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
     if (edit.Image().isEmpty() || edit.PageCount() < 2 || !askToSave(w_)) return;
     const imaging::ImagingError error = w_.oleImgAdmin1().MovePage(edit.Page(), to);
@@ -92,7 +94,7 @@ void PageMoveCommands::moveShownPage(int to, const QString& goToProposal) {
     }
     takeChangedBook(w_);
     showPage(std::min(to, edit.PageCount()));
-    w_.pages().goToProposal = goToProposal;
+    w_.pages().goToProposal = std::move(goToProposal);
 }
 
 void PageMoveCommands::mnuVersatzAnfang_Click() { moveShownPage(1, w_.pages().seite()); }

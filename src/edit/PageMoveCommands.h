@@ -32,7 +32,7 @@ public:
 private:
     bool leaveForNeighbour(int page, int pageCount);
     void showPage(int page);
-    void moveShownPage(int to, const QString& goToProposal);
+    void moveShownPage(int to, QString goToProposal);
 
     frmSample& w_;
 };
