@@ -57,7 +57,6 @@ void addClipboardButton(frmSample& window) {
     button->setObjectName(QStringLiteral("Command1"));
     button->setText(QStringLiteral("Anfügen"));
     button->setToolTip(QStringLiteral("Seiten aus Zwischenablage anfügen"));
-    button->setEnabled(false);
     QObject::connect(button, &QToolButton::clicked, &window,
                      [&window] { PageSequenceCommands(window).mnuAppendClip_Click(); });
     window.controls().add(button);
@@ -95,6 +94,9 @@ void installPageSequenceCommands(frmSample& window) {
               {"mnuVersatzEnde", "&Ende", removing<&PageMoveCommands::mnuVersatzEnde_Click>},
               {"mnuVersatzSeite", "&Seite...", removing<&PageMoveCommands::mnuVersatzSeite_Click>}});
     addClipboardButton(window);
+    // Like the window's other document commands, they wait for a shown book.
+    constexpr const char* waiting[] = {"mnuInsert", "mnuAppend", "mnuRescan", "mnuDeletePage", "mnuVersatz", "Command1"};
+    window.controls().setAllEnabled(waiting, false);
 }
 
 }  // namespace palvenor
