@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 
 namespace palvenor {
@@ -50,6 +51,7 @@ void removing(frmSample& window) {
     (PageMoveCommands(window).*command)();
 }
 
+// The button goes beside the save button, where the bar starts.
 void addClipboardButton(frmSample& window) {
     QToolBar* bar = window.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
     if (!bar) return;
@@ -60,7 +62,12 @@ void addClipboardButton(frmSample& window) {
     QObject::connect(button, &QToolButton::clicked, &window,
                      [&window] { PageSequenceCommands(window).mnuAppendClip_Click(); });
     window.controls().add(button);
-    bar->addWidget(button);
+    const QList<QAction*> items = bar->actions();
+    const auto save = std::find_if(items.begin(), items.end(), [bar](QAction* item) {
+        const QWidget* widget = bar->widgetForAction(item);
+        return widget && widget->objectName() == QStringLiteral("speichern");
+    });
+    bar->insertWidget(save != items.end() && save + 1 != items.end() ? *(save + 1) : nullptr, button);
 }
 
 }  // namespace
