@@ -24,6 +24,7 @@ namespace palvenor::bench {
 void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
+void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
 
 namespace {
 
@@ -303,6 +304,7 @@ int run(bool quick)
     copyFigures(books, runs);
     editFigures(books, runs);
     saveFigures(books, runs.wholeBook);
+    pageSequenceFigures(books, BookPages, runs.wholeBook);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);
     print("peak_rss_mib", peakRssMiB());

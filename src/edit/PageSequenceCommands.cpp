@@ -27,6 +27,14 @@ const QString kNoScanner = QStringLiteral(
     "Es ist kein Scanner verfügbar.\nBitte schließen Sie einen Scanner an und wählen Sie ihn unter "
     "\"Twain-Quelle wählen\" aus.");
 
+// A picture for the page operations in the temporary bitmap. One that
+// cannot be written leaves no file behind, so the page operation reads no
+// older picture and reports the failure.
+void writeTempPicture(Picbuf& picture) {
+    picture.FileName = tempPictureFile();
+    picture.Save();
+}
+
 }  // namespace
 
 // The open dialog for a source file. The administration control names the
@@ -50,24 +58,15 @@ std::optional<PageSequenceCommands::SourceFile> PageSequenceCommands::chooseSour
 }
 
 // The clipboard's picture, reduced to black and white unless it is so
-// already.
-bool PageSequenceCommands::clipboardToPicture(Picbuf& picture) {
+// already, in the temporary bitmap.
+bool PageSequenceCommands::clipboardToTempPicture() {
+    Picbuf picture;
     if (!picture.PasteFromClipboard()) {
         w_.prompter().inform(kNoClipboardPicture, kAppTitle);
         return false;
     }
     if (picture.ImageKind() > 1) picture.ConvertToBlackAndWhite(false);
-    return true;
-}
-
-// The clipboard's picture in the temporary bitmap. A bitmap that cannot be
-// written leaves no file behind, so the page operation reads no older
-// picture and reports the failure.
-bool PageSequenceCommands::clipboardToTempPicture() {
-    Picbuf picture;
-    if (!clipboardToPicture(picture)) return false;
-    picture.FileName = tempPictureFile();
-    picture.Save();
+    writeTempPicture(picture);
     return true;
 }
 
@@ -99,8 +98,7 @@ void PageSequenceCommands::mnuInsertClip_Click() {
 void PageSequenceCommands::mnuInsertLeer_Click() {
     Picbuf blank;
     blank.CreateBlank(100, 100);
-    blank.FileName = tempPictureFile();
-    blank.Save();
+    writeTempPicture(blank);
     insert(tempPictureFile(), 1, QStringLiteral("Pos.6 "));
 }
 
@@ -139,31 +137,29 @@ void PageSequenceCommands::ReplacePageFromFile(const QString& source) {
         if (!chosen) return;
         replacement = *chosen;
     }
+    const imaging::ImagingError error = replaceShownPage(replacement.path, replacement.pageCount);
+    followPageArrows(w_);
+    if (!error.ok()) reportAtPosition(w_, QStringLiteral("Pos.8 "), error);
+}
+
+// The source's pages over the shown page and those after it; the view shows
+// what the book holds afterwards under the same page number.
+imaging::ImagingError PageSequenceCommands::replaceShownPage(const QString& source, int count) {
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
     const int page = edit.Page();
     edit.ClearDisplay();
-    const imaging::ImagingError error =
-        w_.oleImgAdmin1().Replace(replacement.path, 1, replacement.pageCount, page, kG4, kG4Info);
+    const imaging::ImagingError error = w_.oleImgAdmin1().Replace(source, 1, count, page, kG4, kG4Info);
     takeChangedBook(w_);
     edit.Display();
-    followPageArrows(w_);
-    if (!error.ok()) reportAtPosition(w_, QStringLiteral("Pos.8 "), error);
+    return error;
 }
 
 // The clipboard's picture in place of the shown page, black and white
 // written as CCITT G4 as saving the page would write it.
 void PageSequenceCommands::mnuRescanClip_Click() {
-    Picbuf picture;
-    if (!clipboardToPicture(picture)) return;
-    picture.FileName = tempPictureFile();
-    picture.Save();
-    imaging::oleImgEdit& edit = w_.oleImgEdit1();
-    const int page = edit.Page();
-    edit.ClearDisplay();
-    const imaging::ImagingError error = w_.oleImgAdmin1().Replace(tempPictureFile(), 1, 1, page, kG4, kG4Info);
-    takeChangedBook(w_);
-    edit.Display();
-    if (!error.ok()) reportFailure(w_, error);
+    if (!clipboardToTempPicture()) return;
+    if (const imaging::ImagingError error = replaceShownPage(tempPictureFile(), 1); !error.ok())
+        reportFailure(w_, error);
 }
 
 bool PageSequenceCommands::scannerReady() {

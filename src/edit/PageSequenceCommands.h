@@ -9,7 +9,6 @@
 namespace palvenor {
 
 class frmSample;
-class Picbuf;
 
 // New pages for the open book, from a file (all its pages), the clipboard,
 // a blank page or the scanner: inserted at the shown page, appended at the
@@ -44,8 +43,8 @@ private:
     };
     std::optional<SourceFile> chooseSourceFile();
     bool clipboardToTempPicture();
-    bool clipboardToPicture(Picbuf& picture);
     void insert(const QString& source, int count, const QString& position);
+    imaging::ImagingError replaceShownPage(const QString& source, int count);
     void appended(const imaging::ImagingError& error, const QString& position);
     bool scannerReady();
     void aimScanner(int pageOption, int page, int destination);

@@ -338,3 +338,31 @@ TEST(ScannerPages, WithoutAScannerTheUserIsTold) {
     EXPECT_EQ(scene.prompter.texts(), QStringList(3, told));
     EXPECT_EQ(bytesOf(scene.path), before);
 }
+
+TEST(ReplacePages, AFailedClipboardReplacementIsToldAndLeavesThePage) {
+    PageScene scene(3);
+    scene.goTo(2);
+    const QByteArray before = bytesOf(scene.path);
+    putOnClipboard(framedPicture(30, 30));
+    imaging::fault_injection::failAfterPages(0);
+    scene.run("mnuRescanClip");
+    imaging::fault_injection::failAfterPages(-1);
+    EXPECT_EQ(bytesOf(scene.path), before);
+    ASSERT_EQ(scene.prompter.shown().size(), 1u);
+    EXPECT_TRUE(scene.prompter.shown()[0].text.endsWith(QStringLiteral(" Fehlercode = 7D6")));
+    EXPECT_EQ(scene.prompter.shown()[0].icon, Prompter::Icon::Critical);
+    EXPECT_TRUE(scene.shows(2));
+}
+
+TEST(InsertPages, AChangedPageIsOfferedForSavingFirst) {
+    PageScene scene(2);
+    scene.w->oleImgEdit1().setImageModified(true);
+    putOnClipboard(framedPicture(30, 30));
+    scene.prompter.answer(Prompter::Answer::Cancel);
+    scene.run("mnuInsertClip");
+    EXPECT_EQ(messages(scene.prompter), QStringList({QStringLiteral("Sollen die Änderungen gespeichert werden?")}));
+    EXPECT_EQ(scene.sequence(), "A1 A2");
+    scene.prompter.answer(Prompter::Answer::No);
+    scene.run("mnuInsertClip");
+    EXPECT_EQ(scene.sequence(), "30x30 A1 A2");
+}
