@@ -313,10 +313,13 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
 {
     OutputFormat format;
     format.bigTiff = needsBigTiff();
-    // The byte order most pages already have; values of the others are swapped.
+    // The byte order of the pages with samples wider than a byte, whose
+    // strips hold it too; without such pages the order most pages already
+    // have. Values of the other pages are swapped.
+    const auto wide = std::find_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.wideSamples; });
     const auto bigEndianPages = size_t(
         std::count_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.source->layout.bigEndian; }));
-    format.bigEndian = bigEndianPages * 2 > pages_.size();
+    format.bigEndian = wide != pages_.end() ? wide->source->layout.bigEndian : bigEndianPages * 2 > pages_.size();
     for (const Page& p : pages_)
         if (p.wideSamples && p.source->layout.bigEndian != format.bigEndian)
             return WriteResult::MixedByteOrder;  // its strip bytes would need swapping too
