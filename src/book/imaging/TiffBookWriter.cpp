@@ -68,6 +68,16 @@ bool isIntegerType(uint16_t type)
     return type == TypeShort || type == TypeLong || type == TypeLong8;
 }
 
+// Index of the first block equal to block k.
+template <typename Blocks>
+size_t firstOfItsKind(const Blocks& blocks, size_t k)
+{
+    for (size_t j = 0; j < k; ++j)
+        if (blocks[j].offset == blocks[k].offset && blocks[j].length == blocks[k].length)
+            return j;
+    return k;
+}
+
 struct OutputFormat {
     bool bigTiff = false;
     bool bigEndian = false;
@@ -172,6 +182,64 @@ uint64_t padded(uint64_t length)
     return length + (length & 1);
 }
 
+bool withinFile(const FileBytes& file, uint64_t offset, uint64_t length)
+{
+    return length > 0 && offset <= file.size() && length <= file.size() - offset;
+}
+
+// Length of a table of the old JPEG scheme at offset: a quantisation table
+// has 64 values; a Huffman table 16 counts of codes and then as many values
+// as they add up to. 0 if the table does not lie in the file.
+uint64_t jpegTableLength(const FileBytes& file, uint16_t tag, uint64_t offset)
+{
+    if (tag == TagJpegQTables)
+        return withinFile(file, offset, 64) ? 64 : 0;
+    uint8_t counts[16] = {};
+    if (!file.read(offset, counts, sizeof counts))
+        return 0;
+    uint64_t length = sizeof counts;
+    for (const uint8_t n : counts)
+        length += n;
+    return withinFile(file, offset, length) ? length : 0;
+}
+
+}  // namespace
+
+// The old JPEG scheme's data that the page's entries point at: the JPEG
+// stream (its length stays in its own entry) and one table per component in
+// each table entry. Blocks that do not lie in the file are left out with
+// their entry; there is nothing to copy.
+std::vector<BookWriter::PointedData> BookWriter::pointedData(const FileBytes& file, const std::vector<Entry>& all,
+                                                              bool bigEndian)
+{
+    std::vector<PointedData> pointed;
+    const Entry* jpeg = findEntry(all, TagJpegInterchange);
+    const Entry* jpegLength = findEntry(all, TagJpegInterchangeLength);
+    if (jpeg && jpegLength && jpeg->valid && jpegLength->valid) {
+        const Blob blob{entryInteger(*jpeg, bigEndian), entryInteger(*jpegLength, bigEndian)};
+        if (withinFile(file, blob.offset, blob.length))
+            pointed.push_back({TagJpegInterchange, {blob}});
+    }
+    for (const uint16_t tag : {TagJpegQTables, TagJpegDcTables, TagJpegAcTables}) {
+        const Entry* tables = findEntry(all, tag);
+        if (!tables || !tables->valid || !isIntegerType(tables->type) || tables->count == 0)
+            continue;
+        PointedData data{tag, {}};
+        for (uint64_t k = 0; k < tables->count; ++k) {
+            const uint64_t offset = entryInteger(*tables, bigEndian, k);
+            const uint64_t length = jpegTableLength(file, tag, offset);
+            if (length == 0)
+                break;
+            data.blocks.push_back({offset, length});
+        }
+        if (data.blocks.size() == tables->count)
+            pointed.push_back(std::move(data));
+    }
+    return pointed;
+}
+
+namespace {
+
 }  // namespace
 
 BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> source, size_t index,
@@ -204,15 +272,7 @@ BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> sour
         for (uint64_t k = 0; k < bits->count; ++k)
             page.wideSamples = page.wideSamples || entryInteger(*bits, big, k) > 8;
 
-    const Entry* jpeg = findEntry(all, TagJpegInterchange);
-    const Entry* jpegLength = findEntry(all, TagJpegInterchangeLength);
-    if (jpeg && jpegLength && jpeg->valid && jpegLength->valid) {
-        const Blob blob{entryInteger(*jpeg, big), entryInteger(*jpegLength, big)};
-        if (blob.length > 0 && blob.offset <= fileSize && blob.length <= fileSize - blob.offset) {
-            page.hasJpegInterchange = true;
-            page.jpegInterchange = blob;
-        }
-    }
+    page.pointed = pointedData(*source->bytes, all, big);
 
     page.entries = added;  // first, so that they win over entries of their tag below
     for (Entry& e : all) {
@@ -242,7 +302,9 @@ bool BookWriter::needsBigTiff() const
         total += 16 * p.strips.size();
         for (const Blob& s : p.strips)
             total += padded(s.length);
-        total += padded(p.jpegInterchange.length);
+        for (const PointedData& d : p.pointed)
+            for (const Blob& b : d.blocks)
+                total += 8 + padded(b.length);
     }
     return total > std::numeric_limits<uint32_t>::max();
 }
@@ -251,10 +313,13 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
 {
     OutputFormat format;
     format.bigTiff = needsBigTiff();
-    // The byte order most pages already have; values of the others are swapped.
+    // The byte order of the pages with samples wider than a byte, whose
+    // strips hold it too; without such pages the order most pages already
+    // have. Values of the other pages are swapped.
+    const auto wide = std::find_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.wideSamples; });
     const auto bigEndianPages = size_t(
         std::count_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.source->layout.bigEndian; }));
-    format.bigEndian = bigEndianPages * 2 > pages_.size();
+    format.bigEndian = wide != pages_.end() ? wide->source->layout.bigEndian : bigEndianPages * 2 > pages_.size();
     for (const Page& p : pages_)
         if (p.wideSamples && p.source->layout.bigEndian != format.bigEndian)
             return WriteResult::MixedByteOrder;  // its strip bytes would need swapping too
@@ -292,13 +357,15 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
         for (const Blob& s : page.strips)
             enc.put(counts.own, s.length, offsetSize);
         out.push_back(std::move(counts));
-        if (page.hasJpegInterchange) {
-            OutEntry jpeg = generated(TagJpegInterchange, format.offsetType(), 1);
-            jpeg.own.resize(size_t(jpeg.length));
-            out.push_back(std::move(jpeg));
-            OutEntry jpegLength = generated(TagJpegInterchangeLength, format.offsetType(), 1);
-            enc.put(jpegLength.own, page.jpegInterchange.length, offsetSize);
-            out.push_back(std::move(jpegLength));
+        for (const PointedData& d : page.pointed) {
+            OutEntry positions = generated(d.tag, format.offsetType(), d.blocks.size());
+            positions.own.resize(size_t(positions.length));  // filled in once the blocks have their places
+            out.push_back(std::move(positions));
+            if (d.tag == TagJpegInterchange) {
+                OutEntry length = generated(TagJpegInterchangeLength, format.offsetType(), 1);
+                enc.put(length.own, d.blocks.front().length, offsetSize);
+                out.push_back(std::move(length));
+            }
         }
         std::stable_sort(out.begin(), out.end(), [](const OutEntry& a, const OutEntry& b) { return a.tag < b.tag; });
 
@@ -326,11 +393,19 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
                 }
             }
         }
-        if (page.hasJpegInterchange) {
-            for (OutEntry& o : directories[i])
-                if (o.tag == TagJpegInterchange)
-                    enc.put(o.own.data(), at, offsetSize);
-            at += page.jpegInterchange.length;
+        for (const PointedData& d : page.pointed) {
+            OutEntry& positions = *std::find_if(directories[i].begin(), directories[i].end(),
+                                                [&](const OutEntry& o) { return o.tag == d.tag; });
+            for (size_t k = 0; k < d.blocks.size(); ++k) {
+                const size_t first = firstOfItsKind(d.blocks, k);
+                if (first < k) {  // the same table for another component: stored once
+                    std::memcpy(positions.own.data() + k * offsetSize, positions.own.data() + first * offsetSize,
+                                size_t(offsetSize));
+                    continue;
+                }
+                enc.put(positions.own.data() + k * offsetSize, at, offsetSize);
+                at += d.blocks[k].length;
+            }
         }
     }
 
@@ -407,8 +482,10 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
         for (const Blob& s : page.strips)
             if (!add(file, s))
                 return WriteResult::SinkFailed;
-        if (page.hasJpegInterchange && !add(file, page.jpegInterchange))
-            return WriteResult::SinkFailed;
+        for (const PointedData& d : page.pointed)
+            for (size_t k = 0; k < d.blocks.size(); ++k)
+                if (firstOfItsKind(d.blocks, k) == k && !add(file, d.blocks[k]))
+                    return WriteResult::SinkFailed;
         if (afterPage) {
             if (!flushRun())
                 return WriteResult::SinkFailed;

@@ -64,15 +64,23 @@ private:
         uint64_t offset = 0;
         uint64_t length = 0;
     };
+    struct PointedData {
+        uint16_t tag = 0;
+        std::vector<Blob> blocks;
+    };
     struct Page {
         std::shared_ptr<const TiffSource> source;
         std::vector<Entry> entries;  // carried over, sorted by tag
         bool tiled = false;
         bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
         std::vector<Blob> strips;
-        bool hasJpegInterchange = false;
-        Blob jpegInterchange;
+        // Entries whose values are positions of data blocks of the page
+        // (the old JPEG scheme's stream and tables), copied after its strips.
+        std::vector<PointedData> pointed;
     };
+
+    static std::vector<PointedData> pointedData(const FileBytes& file, const std::vector<Entry>& all,
+                                                bool bigEndian);
 
     std::vector<Page> pages_;
 };
