@@ -34,12 +34,6 @@ QPushButton* button(const char* name, const QString& caption) {
     return b;
 }
 
-// The page a command left to be proposed, once, or else the shown one.
-QString proposedImagePage(PageModel& pages) {
-    const QString proposal = std::exchange(pages.goToProposal, QString());
-    return proposal.isEmpty() ? pages.seite() : proposal;
-}
-
 }  // namespace
 
 frmGotoDlg::frmGotoDlg(DocumentTable& documents, QWidget* parent)
@@ -112,8 +106,8 @@ void frmGotoDlg::showEvent(QShowEvent* event) {
 }
 
 // Only the box of the active document's mode is open, filled with the
-// number its page field shows (or the page a command proposed) and
-// selected for typing over.
+// number its page field shows and selected for typing over. A page a
+// command left to be proposed is proposed once, in single page mode.
 void frmGotoDlg::activate() {
     const int k = documents_.AktuellesDokument;
     frmSample* window = k >= 1 && k <= documents_.count() ? documents_.Fenster(k) : nullptr;
@@ -121,7 +115,11 @@ void frmGotoDlg::activate() {
     txtPageNo_->setEnabled(single);
     text1_->setEnabled(!single);
     QLineEdit* box = single ? txtPageNo_ : text1_;
-    if (window) box->setText(single ? proposedImagePage(window->pages()) : window->pages().buchseiteField());
+    if (window) {
+        PageModel& pages = window->pages();
+        const QString proposal = std::exchange(pages.goToProposal, QString());
+        box->setText(!single ? pages.buchseiteField() : proposal.isEmpty() ? pages.seite() : proposal);
+    }
     box->selectAll();
     box->setFocus();
 }

@@ -21,9 +21,6 @@ public:
     // Reduces the picture to two colours, black and white, by a threshold
     // or, with dither, by error diffusion.
     void ConvertToBlackAndWhite(bool dither);
-    int Width() const { return picture_.width(); }
-    int Height() const { return picture_.height(); }
-    const QImage& picture() const { return picture_; }
 
     // Where Save writes the bitmap.
     QString FileName;
