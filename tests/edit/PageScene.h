@@ -5,6 +5,7 @@
 
 #include "FrameScene.h"
 #include "ImageFile.h"
+#include "PageAdmin.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -119,6 +120,12 @@ struct PageScene : FrameScene {
         ASSERT_NE(action, nullptr) << entry;
         ASSERT_TRUE(action->isEnabled()) << entry;
         action->trigger();
+    }
+    // Runs a menu entry while the next write of a book fails, as on a full disk.
+    void runWithFailingWrite(const char* entry) {
+        imaging::fault_injection::failAfterPages(0);
+        run(entry);
+        imaging::fault_injection::failAfterPages(-1);
     }
     void goTo(int page) { w->GehZuSeite(QString::number(page)); }
     bool enabled(const char* name) { return w->controls().isEnabled(QString::fromUtf8(name)); }

@@ -135,9 +135,7 @@ TEST(InsertPages, AFailedWriteShowsTheCommandsPositionAndLeavesBookAndView) {
         const QByteArray before = bytesOf(scene.path);
         putOnClipboard(framedPicture(30, 30));
         if (c.file) scene.prompter.answerFile(source);
-        imaging::fault_injection::failAfterPages(0);
-        scene.run(c.entry);
-        imaging::fault_injection::failAfterPages(-1);
+        scene.runWithFailingWrite(c.entry);
         EXPECT_EQ(bytesOf(scene.path), before) << c.entry;
         ASSERT_FALSE(scene.prompter.shown().empty()) << c.entry;
         const auto& shown = scene.prompter.shown().back();
@@ -344,9 +342,7 @@ TEST(ReplacePages, AFailedClipboardReplacementIsToldAndLeavesThePage) {
     scene.goTo(2);
     const QByteArray before = bytesOf(scene.path);
     putOnClipboard(framedPicture(30, 30));
-    imaging::fault_injection::failAfterPages(0);
-    scene.run("mnuRescanClip");
-    imaging::fault_injection::failAfterPages(-1);
+    scene.runWithFailingWrite("mnuRescanClip");
     EXPECT_EQ(bytesOf(scene.path), before);
     ASSERT_EQ(scene.prompter.shown().size(), 1u);
     EXPECT_TRUE(scene.prompter.shown()[0].text.endsWith(QStringLiteral(" Fehlercode = 7D6")));

@@ -69,9 +69,7 @@ TEST(DeletePage, APageThatCannotBeKeptIsNotDeleted) {
     PageScene scene(4);
     scene.goTo(2);
     const QByteArray before = bytesOf(scene.path);
-    imaging::fault_injection::failAfterPages(0);
-    scene.run("mnuDeletePage");
-    imaging::fault_injection::failAfterPages(-1);
+    scene.runWithFailingWrite("mnuDeletePage");
     EXPECT_EQ(bytesOf(scene.path), before);
     ASSERT_EQ(messages(scene.prompter).size(), 1);
     EXPECT_TRUE(messages(scene.prompter)[0].endsWith(QStringLiteral(" Fehlercode = 7D6")));
@@ -162,24 +160,26 @@ TEST(MovePage, APositionBeyondTheEndPutsThePageLast) {
     EXPECT_TRUE(scene.shows(4));
 }
 
-TEST(MovePage, ToTheStartShowsPage1AndProposesWhereItCameFrom) {
-    PageScene scene(5);
-    scene.goTo(4);
-    scene.run("mnuVersatzAnfang");
-    EXPECT_EQ(scene.sequence(), "A4 A1 A2 A3 A5");
-    EXPECT_EQ(scene.view(), "1 [1] of 5 ->");
-    EXPECT_TRUE(scene.shows(1));
-    EXPECT_EQ(goToProposal(scene), QStringLiteral("4"));
-}
-
-TEST(MovePage, ToTheEndShowsTheLastPageAndProposesWhereItCameFrom) {
-    PageScene scene(5);
-    scene.goTo(2);
-    scene.run("mnuVersatzEnde");
-    EXPECT_EQ(scene.sequence(), "A1 A3 A4 A5 A2");
-    EXPECT_EQ(scene.view(), "5 [5] of 5 <-");
-    EXPECT_TRUE(scene.shows(5));
-    EXPECT_EQ(goToProposal(scene), QStringLiteral("2"));
+TEST(MovePage, ToTheStartOrEndShowsThePageThereAndProposesWhereItCameFrom) {
+    struct Case {
+        const char* entry;
+        int from;
+        const char* sequence;
+        const char* view;
+        int shown;
+    };
+    const Case cases[] = {{"mnuVersatzAnfang", 4, "A4 A1 A2 A3 A5", "1 [1] of 5 ->", 1},
+                          {"mnuVersatzEnde", 2, "A1 A3 A4 A5 A2", "5 [5] of 5 <-", 5},
+                          {"mnuVersatzEnde", 5, "A1 A2 A3 A4 A5", "5 [5] of 5 <-", 5}};
+    for (const Case& c : cases) {
+        PageScene scene(5);
+        scene.goTo(c.from);
+        scene.run(c.entry);
+        EXPECT_EQ(scene.sequence(), c.sequence) << c.entry << c.from;
+        EXPECT_EQ(scene.view(), c.view) << c.entry << c.from;
+        EXPECT_TRUE(scene.shows(c.shown)) << c.entry << c.from;
+        EXPECT_EQ(goToProposal(scene), QString::number(c.from)) << c.entry << c.from;
+    }
 }
 
 TEST(MovePage, TheOnlyPageStaysAlone) {
@@ -213,9 +213,7 @@ TEST(MovePage, AFailedMoveIsToldAndChangesNothing) {
     PageScene scene(4);
     scene.goTo(3);
     const QByteArray before = bytesOf(scene.path);
-    imaging::fault_injection::failAfterPages(0);
-    scene.run("mnuVersatzAnfang");
-    imaging::fault_injection::failAfterPages(-1);
+    scene.runWithFailingWrite("mnuVersatzAnfang");
     EXPECT_EQ(bytesOf(scene.path), before);
     ASSERT_EQ(messages(scene.prompter).size(), 1);
     EXPECT_TRUE(messages(scene.prompter)[0].endsWith(QStringLiteral(" Fehlercode = 7D6")));
