@@ -285,6 +285,7 @@ BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> sour
     page.entries.erase(std::unique(page.entries.begin(), page.entries.end(),
                                    [](const Entry& a, const Entry& b) { return a.tag == b.tag; }),
                        page.entries.end());
+    std::erase_if(page.entries, [](const Entry& e) { return !e.valid; });  // added to drop the page's own
     page.source = std::move(source);
     pages_.push_back(std::move(page));
     return AddResult::Ok;

@@ -45,7 +45,8 @@ public:
     enum class WriteResult { Ok, SinkFailed, Stopped, MixedByteOrder };
 
     // Adds directory `index` of source as the next page, with `added` entries
-    // set over any of the same tag. Corrupt if the directory, its strip
+    // set over any of the same tag; an added entry that is not valid drops
+    // the page's entry of its tag. Corrupt if the directory, its strip
     // table or its strips do not lie within the file.
     AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index,
                       const std::vector<Entry>& added = {});
