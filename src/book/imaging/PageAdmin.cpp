@@ -175,6 +175,8 @@ public:
     {
         if (const uint8_t* memory = from.buffer())
             return write(memory + offset, size_t(length));
+        if (length < SmallPiece)
+            return copyThroughWindow(from, offset, length);
         if (!flush())
             return false;
 #ifdef Q_OS_LINUX
@@ -231,6 +233,26 @@ public:
 private:
     static constexpr size_t FlushSize = size_t(256) << 10;
     static constexpr uint64_t ScratchSize = uint64_t(1) << 20;
+    // Pieces below this size (the strips of a page of a book libtiff wrote,
+    // one apart from the next by its directory) are gathered from a window
+    // of their file and written together: a system call per piece would
+    // cost more than the copying.
+    static constexpr uint64_t SmallPiece = uint64_t(256) << 10;
+
+    bool copyThroughWindow(const FileBytes& from, uint64_t offset, uint64_t length)
+    {
+        if (&from != windowFile_ || offset < windowStart_ || offset - windowStart_ + length > window_.size()) {
+            windowFile_ = nullptr;
+            window_.resize(size_t(std::min(std::max(length, ScratchSize), from.size() - std::min(offset, from.size()))));
+            if (!from.read(offset, window_.data(), window_.size())) {
+                reason_ = QStringLiteral("Lesefehler in der Quelldatei");
+                return false;
+            }
+            windowFile_ = &from;
+            windowStart_ = offset;
+        }
+        return write(window_.data() + (offset - windowStart_), size_t(length));
+    }
 
     bool failed(int error)
     {
@@ -262,6 +284,9 @@ private:
     QSaveFile* file_;
     std::vector<uint8_t> pending_;
     std::vector<uint8_t> scratch_;
+    std::vector<uint8_t> window_;  // bytes of windowFile_ from windowStart_
+    const FileBytes* windowFile_ = nullptr;
+    uint64_t windowStart_ = 0;
     uint64_t position_ = 0;
     bool kernelCopy_ = true;
     QString reason_;
