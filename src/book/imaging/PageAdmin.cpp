@@ -175,6 +175,8 @@ public:
     {
         if (const uint8_t* memory = from.buffer())
             return write(memory + offset, size_t(length));
+        if (length < SmallPiece)
+            return copyThroughWindow(from, offset, length);
         if (!flush())
             return false;
 #ifdef Q_OS_LINUX
@@ -231,6 +233,26 @@ public:
 private:
     static constexpr size_t FlushSize = size_t(256) << 10;
     static constexpr uint64_t ScratchSize = uint64_t(1) << 20;
+    // Pieces below this size (the strips of a page of a book libtiff wrote,
+    // one apart from the next by its directory) are gathered from a window
+    // of their file and written together: a system call per piece would
+    // cost more than the copying.
+    static constexpr uint64_t SmallPiece = uint64_t(256) << 10;
+
+    bool copyThroughWindow(const FileBytes& from, uint64_t offset, uint64_t length)
+    {
+        if (&from != windowFile_ || offset < windowStart_ || offset - windowStart_ + length > window_.size()) {
+            windowFile_ = nullptr;
+            window_.resize(size_t(std::min(std::max(length, ScratchSize), from.size() - std::min(offset, from.size()))));
+            if (!from.read(offset, window_.data(), window_.size())) {
+                reason_ = QStringLiteral("Lesefehler in der Quelldatei");
+                return false;
+            }
+            windowFile_ = &from;
+            windowStart_ = offset;
+        }
+        return write(window_.data() + (offset - windowStart_), size_t(length));
+    }
 
     bool failed(int error)
     {
@@ -262,31 +284,43 @@ private:
     QSaveFile* file_;
     std::vector<uint8_t> pending_;
     std::vector<uint8_t> scratch_;
+    std::vector<uint8_t> window_;  // bytes of windowFile_ from windowStart_
+    const FileBytes* windowFile_ = nullptr;
+    uint64_t windowStart_ = 0;
     uint64_t position_ = 0;
     bool kernelCopy_ = true;
     QString reason_;
 };
 
-// The page's annotation entry, to go into its directory.
-std::vector<tiff::Entry> annotationEntry(const QByteArray& annotations)
+// The page's annotation entry, to go into its directory over the page's
+// own: no entry for unset, one that drops the page's own for an empty one.
+std::vector<tiff::Entry> annotationEntry(const std::optional<QByteArray>& annotations)
 {
-    if (annotations.isEmpty())
+    if (!annotations)
         return {};
     tiff::Entry entry;
     entry.tag = AnnotationTag;
     entry.type = tiff::TypeUndefined;
-    entry.count = uint64_t(annotations.size());
-    entry.valid = true;
-    entry.value.assign(annotations.begin(), annotations.end());
+    entry.count = uint64_t(annotations->size());
+    entry.valid = !annotations->isEmpty();
+    entry.value.assign(annotations->begin(), annotations->end());
     return {entry};
 }
 
-ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType, double dpi, const QString& origin,
-                        const QByteArray& annotations = {})
+// A picture to be encoded, and how.
+struct Encoding {
+    int pageType = PageTypeUnknown;
+    double dpi = 300;
+    int compression = 0;  // TIFF code; 0 for the page type's default
+};
+
+ImagingError addEncoded(BookWriter* writer, const QImage& picture, const Encoding& encoding, const QString& origin,
+                        const std::optional<QByteArray>& annotations = {})
 {
     QByteArray encoded;
     QString reason;
-    if (!tiff::encodePage(picture, pageType, dpi, dpi, &encoded, &reason))
+    if (!tiff::encodePage(picture, encoding.pageType, encoding.dpi, encoding.dpi, encoding.compression, &encoded,
+                          &reason))
         return failure(StatusConverterFailed,
                        QStringLiteral("Das Bild konnte nicht umgewandelt werden: %1 (%2)").arg(origin, reason));
     auto source = std::make_shared<TiffSource>();
@@ -315,9 +349,10 @@ ImagingError addDecoded(BookWriter* writer, const OpenedFile& file, const PageSo
     if (picture.isNull())
         return error;
     const PageInfo info = pictures->pageInfo(page.page);
-    const double dpi = info.xResolution > 0 ? info.xResolution : page.resolution;
-    return addEncoded(writer, picture, pageType == PageTypeUnknown ? info.pageType : pageType, dpi, page.file,
-                      pictures->annotationData(page.page));
+    const Encoding encoding{pageType == PageTypeUnknown ? info.pageType : pageType,
+                            info.xResolution > 0 ? info.xResolution : page.resolution};
+    return addEncoded(writer, picture, encoding, page.file,
+                      page.annotations ? page.annotations : pictures->annotationData(page.page));
 }
 
 // A TIFF page is copied as it is unless it has to become black and white.
@@ -334,7 +369,8 @@ ImagingError addFilePage(BookWriter* writer, const OpenedFile& file, const PageS
         if (!isBlackAndWhiteG4(pictures->pageInfo(page.page)))
             return addDecoded(writer, file, page, PageTypeBlackWhite);
     }
-    if (writer->addPage(file.tiff, size_t(page.page - 1)) != BookWriter::AddResult::Ok)
+    if (writer->addPage(file.tiff, size_t(page.page - 1), annotationEntry(page.annotations)) !=
+        BookWriter::AddResult::Ok)
         return corrupt(page.file);
     return {};
 }
@@ -343,11 +379,11 @@ ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t
 {
     if (page.picture.isNull())
         return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(index + 1));
-    const int pageType = page.compression == PageCompression::BlackAndWhiteG4
-                             ? PageTypeBlackWhite
-                             : tiff::pageTypeForPicture(page.picture);
-    return addEncoded(writer, page.picture, pageType, page.resolution,
-                      QStringLiteral("Bild für Seite %1").arg(index + 1), page.annotations);
+    const bool toBlackAndWhite = page.compression == PageCompression::BlackAndWhiteG4;
+    const Encoding encoding{toBlackAndWhite ? PageTypeBlackWhite : tiff::pageTypeForPicture(page.picture),
+                            page.resolution, toBlackAndWhite ? 0 : page.pictureCompression};
+    return addEncoded(writer, page.picture, encoding, QStringLiteral("Bild für Seite %1").arg(index + 1),
+                      page.annotations);
 }
 
 ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)

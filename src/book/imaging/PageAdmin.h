@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace palvenor::imaging {
@@ -14,14 +15,18 @@ namespace palvenor::imaging {
 enum class PageCompression { Own, BlackAndWhiteG4 };
 
 // One page of the output book: either page `page` (1-based) of an existing
-// file, or a picture to be encoded (black-and-white as CCITT G4, others LZW).
+// file, or a picture to be encoded (black-and-white as CCITT G4, others LZW,
+// unless pictureCompression names another that libtiff can write for it).
 struct PageSource {
     QString file;
     int page = 1;
     QImage picture;  // used when file is empty
     double resolution = 300;  // dpi for an encoded picture
-    QByteArray annotations = {};  // the annotation entry of an encoded picture; empty for none
+    // The page's annotation entry; empty for none. Unset: none for a
+    // picture, the page's own for a page of a file.
+    std::optional<QByteArray> annotations = {};
     PageCompression compression = PageCompression::Own;
+    int pictureCompression = 0;  // TIFF compression code for the picture; 0 for the default
 };
 
 // Writes a multi-page TIFF from the given pages. TIFF source pages are copied
