@@ -1,5 +1,6 @@
 #include "DocumentCommands.h"
 
+#include "ImageAcquisition.h"
 #include "OcrService.h"
 #include "PageSequenceMenu.h"
 #include "SaveCommands.h"
@@ -13,6 +14,7 @@ void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     window.resaveCommand = [&window] { SaveCommands(window).mnuResave_Click(); };
     window.ocrCommand = [&window, &ocr] { ocr.mnuOCR_Click(window); };
     installPageSequenceCommands(window);
+    acquire::installAcquisitionCommands(window);
 }
 
 }  // namespace palvenor
