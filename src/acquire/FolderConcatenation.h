@@ -4,8 +4,13 @@
 
 #include <QImage>
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
+
+struct tiff;
+
+namespace palvenor {
+class Picbuf;
+}
 
 namespace palvenor::acquire {
 
@@ -14,32 +19,39 @@ namespace palvenor::acquire {
 // separator.
 QStringList matchingFiles(const QString& folder, const QString& fileType);
 
-// Decodes the picture in pictureFile, reduces it to black and white unless
-// it is so already, and writes it to `stored` as a one-page CCITT G4 TIFF;
-// *page receives the page. False with *reason when the file cannot be
-// decoded or the page not be written.
-bool storeBlackAndWhitePage(const QString& pictureFile, const QString& stored, QImage* page, QString* reason);
+// Loads pictureFile into the picture buffer and reduces it to black and
+// white unless it is two-coloured already. False with *reason when the file
+// cannot be decoded.
+bool loadBlackAndWhite(Picbuf& picture, const QString& pictureFile, QString* reason);
 
 // Pages added to a book in one pass. Each picture is reduced to black and
-// white and encoded as a CCITT G4 page in a private folder as it arrives;
-// finish() writes the book's own pages followed by the gathered ones into a
-// temporary file beside the book, which then takes the book's place. Until
-// then the book is untouched, so a run that is given up or fails leaves it
-// as it was.
+// white and appended as a CCITT G4 page to one scratch file in a private
+// folder as it arrives; finish() writes the book's own pages followed by
+// the gathered ones into a temporary file beside the book, which then takes
+// the book's place. Until then the book is untouched, so a run that is
+// given up or fails leaves it as it was.
 class BookAssembly {
 public:
-    explicit BookAssembly(QString book) : book_(std::move(book)) {}
+    explicit BookAssembly(QString book);
+    ~BookAssembly();
+    BookAssembly(const BookAssembly&) = delete;
+    BookAssembly& operator=(const BookAssembly&) = delete;
 
-    // Takes the picture in pictureFile as the next page, as
-    // storeBlackAndWhitePage does.
+    // Takes the picture in pictureFile as the next page; *page receives it
+    // as it goes into the book. False with *reason when the file cannot be
+    // decoded or the page not be stored.
     bool add(const QString& pictureFile, QImage* page, QString* reason);
-    int pageCount() const { return int(pages_.size()); }
+    int pageCount() const { return pageCount_; }
     imaging::ImagingError finish();
 
 private:
+    bool append(const QImage& page);
+
     QString book_;
     QTemporaryDir folder_;
-    QStringList pages_;
+    QString scratch_;
+    ::tiff* pages_ = nullptr;  // the scratch file, open for writing
+    int pageCount_ = 0;
 };
 
 }  // namespace palvenor::acquire

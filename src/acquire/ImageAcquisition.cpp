@@ -4,6 +4,7 @@
 #include "FolderConcatenation.h"
 #include "Navigation.h"
 #include "PageSequenceCommands.h"
+#include "Picbuf.h"
 #include "ProgramTemp.h"
 #include "Prompter.h"
 #include "WebDirectory.h"
@@ -164,7 +165,7 @@ void ImageAcquisition::getliste(const QString& source, const QString& fileType) 
 bool ImageAcquisition::readDirectory(const QString& source) {
     transferFinished_ = false;
     cancelled_ = false;
-    panel_.place(w_.statusBar()->height(), 0);
+    placePanel();
     panel_.beginProgress(0);
     inet_.Execute(source);
     QEventLoop wait;
@@ -204,22 +205,31 @@ bool ImageAcquisition::startNewBook() {
     return !w_.oleImgEdit1().Image().isEmpty();
 }
 
+// The picture, black and white, goes through the temporary bitmap that the
+// page commands read.
 void ImageAcquisition::replaceFirstPage(const QString& pictureFile) {
-    const QString stored = QDir(programTempFolder()).filePath(QStringLiteral("erste.tif"));
-    QImage page;
+    Picbuf picture;
     QString reason;
-    if (!storeBlackAndWhitePage(pictureFile, stored, &page, &reason)) {
+    if (!loadBlackAndWhite(picture, pictureFile, &reason)) {
         showStatus(QFileInfo(pictureFile).fileName() + QStringLiteral(": ") + reason);
         return;
     }
-    PageSequenceCommands(w_).ReplacePageFromFile(stored);
-    QFile::remove(stored);
+    picture.FileName = tempPictureFile();
+    picture.Save();
+    PageSequenceCommands(w_).ReplacePageFromFile(picture.FileName);
     letEventsRun();
 }
 
-void ImageAcquisition::showPanel() {
+// Below the tool bars, as high as the window less the status bar and four
+// tool bar heights.
+void ImageAcquisition::placePanel() {
     const QToolBar* bar = w_.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
-    panel_.place(w_.statusBar()->height(), bar ? bar->height() : 0);
+    const int toolBarHeight = bar ? bar->height() : 0;
+    panel_.place(w_.centralWidget()->y(), w_.height() - w_.statusBar()->height() - 4 * toolBarHeight);
+}
+
+void ImageAcquisition::showPanel() {
+    placePanel();
     panel_.show();
 }
 

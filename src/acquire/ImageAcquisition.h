@@ -48,6 +48,7 @@ private:
     bool readDirectory(const QString& source);
     bool startNewBook();
     void replaceFirstPage(const QString& pictureFile);
+    void placePanel();
     void showPanel();
     void concatenate();
     void saveOneByOne();

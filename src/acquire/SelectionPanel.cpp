@@ -82,12 +82,10 @@ bool SelectionPanel::isSelected(int index) const { return list_->item(index)->is
 
 void SelectionPanel::setSelected(int index, bool selected) { list_->item(index)->setSelected(selected); }
 
-void SelectionPanel::place(int statusBarHeight, int toolBarHeight) {
+void SelectionPanel::place(int top, int height) {
     const int left = window_.width() - list_->width() - kEdgeGap;
-    const int height = std::max(kFrameHeight, window_.height() - statusBarHeight - 4 * toolBarHeight);
-    list_->setGeometry(left, toolBarHeight, list_->width(), height);
-    frame_->setGeometry(left - kFrameWidth, toolBarHeight, kFrameWidth,
-                        std::max(kFrameHeight, frame_->sizeHint().height()));
+    list_->setGeometry(left, top, list_->width(), std::max(kFrameHeight, height));
+    frame_->setGeometry(left - kFrameWidth, top, kFrameWidth, std::max(kFrameHeight, frame_->sizeHint().height()));
 }
 
 void SelectionPanel::show() {

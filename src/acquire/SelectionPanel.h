@@ -34,10 +34,9 @@ public:
     bool isSelected(int index) const;
     void setSelected(int index, bool selected);
 
-    // Places list and frame at the window's right edge, the frame directly
-    // left of the list, the list as high as the window less the status bar
-    // and four tool bar heights.
-    void place(int statusBarHeight, int toolBarHeight);
+    // Places list and frame at the window's right edge from `top` down, the
+    // frame directly left of the list, the list `height` high.
+    void place(int top, int height);
     void show();
     void hide();
     bool isShown() const;
