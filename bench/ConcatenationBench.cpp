@@ -2,6 +2,8 @@
 // "&Bilder verketten" does (each picture decoded, reduced to black and
 // white, encoded as G4, then the book written once), against tiffcp putting
 // the same pictures, converted to G4 TIFF files beforehand, into one file.
+// Once with black-and-white pictures, as a scanner saves book pages, and
+// once with grey ones, which are reduced on the way.
 
 #include "BenchTools.h"
 #include "FolderConcatenation.h"
@@ -50,17 +52,17 @@ void writeFileBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // The pictures as PNG files and, for tiffcp, as one-page G4 TIFF files.
-void makePictures(const QString& pngFolder, const QString& tiffFolder, QStringList* tiffs) {
+void makePictures(QImage::Format format, const QString& pngFolder, const QString& tiffFolder, QStringList* tiffs) {
     QDir().mkpath(pngFolder);
     QDir().mkpath(tiffFolder);
     for (int i = 0; i < Pictures; ++i) {
         const QString name = QStringLiteral("seite%1").arg(i, 3, 10, QLatin1Char('0'));
-        const QImage page = printedPage(quint32(i + 1));
-        if (!page.save(QDir(pngFolder).filePath(name + QStringLiteral(".png"))))
+        const QImage bw =
+            printedPage(quint32(i + 1)).convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
+        if (!bw.convertToFormat(format).save(QDir(pngFolder).filePath(name + QStringLiteral(".png"))))
             throw BenchFailure("cannot write a picture");
         QByteArray tiff;
         QString reason;
-        const QImage bw = page.convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
         if (!imaging::tiff::encodePage(bw, imaging::PageTypeBlackWhite, 150, 150, COMPRESSION_CCITTFAX4, &tiff, &reason))
             throw BenchFailure("cannot encode a picture: " + reason.toStdString());
         tiffs->append(QDir(tiffFolder).filePath(name + QStringLiteral(".tif")));
@@ -81,26 +83,32 @@ void concatenate(const QString& pngFolder, const QString& firstPage, const QStri
         throw BenchFailure("cannot write the book: " + imaging::failureText(error).toStdString());
 }
 
+// One figure: `kind` names the pictures in the printed lines.
+void concatenationFigure(const SampleBooks& books, int runs, const char* kind, QImage::Format format,
+                         const QString& tiffcp) {
+    const QString folder = books.path(QString::fromUtf8(kind));
+    const QString pngFolder = folder + QStringLiteral("-png");
+    QStringList tiffs;
+    makePictures(format, pngFolder, folder + QStringLiteral("-tiff"), &tiffs);
+    const QString book = folder + QStringLiteral("-verkettet.tif");
+    const double ours = bestOfMs(runs, [&] { concatenate(pngFolder, books.onePage(), book); });
+    std::printf("concatenate_%d_%s_pictures_ms: %.3f\n", Pictures, kind, ours);
+    if (tiffcp.isEmpty()) return;
+    const QString target = folder + QStringLiteral("-tiffcp.tif");
+    const double reference = bestOfMs(runs, [&] { runProgram(tiffcp, QStringList(tiffs) << target); },
+                                      [&] { QFile::remove(target); });
+    std::printf("tiffcp_concatenate_%d_%s_pictures_ms: %.3f\nconcatenate_%s_vs_tiffcp_ratio: %.3f\n", Pictures,
+                kind, reference, kind, ours / reference);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 void concatenationFigures(const SampleBooks& books, int runs) {
     const QString tiffcp = QStandardPaths::findExecutable(QStringLiteral("tiffcp"));
-    const QString pngFolder = books.path(QStringLiteral("bilder"));
-    QStringList tiffs;
-    makePictures(pngFolder, books.path(QStringLiteral("bilder-tiff")), &tiffs);
-    const QString book = books.path(QStringLiteral("verkettet.tif"));
-    const double ours = bestOfMs(runs, [&] { concatenate(pngFolder, books.onePage(), book); });
-    std::printf("concatenate_%d_pictures_ms: %.3f\n", Pictures, ours);
-    if (tiffcp.isEmpty()) {
-        std::printf("note: tiffcp is not on PATH; concatenate_vs_tiffcp_ratio left out\n");
-        return;
-    }
-    const QString target = books.path(QStringLiteral("tiffcp-verkettet.tif"));
-    const double reference = bestOfMs(runs, [&] { runProgram(tiffcp, QStringList(tiffs) << target); },
-                                      [&] { QFile::remove(target); });
-    std::printf("tiffcp_concatenate_%d_pictures_ms: %.3f\nconcatenate_vs_tiffcp_ratio: %.3f\n", Pictures, reference,
-                ours / reference);
-    std::fflush(stdout);
+    if (tiffcp.isEmpty()) std::printf("note: tiffcp is not on PATH; the concatenation ratios are left out\n");
+    concatenationFigure(books, runs, "bw", QImage::Format_Mono, tiffcp);
+    concatenationFigure(books, runs, "grey", QImage::Format_Grayscale8, tiffcp);
 }
 
 }  // namespace palvenor::bench
