@@ -165,6 +165,7 @@ void ImageAcquisition::getliste(const QString& source, const QString& fileType) 
 bool ImageAcquisition::readDirectory(const QString& source) {
     transferFinished_ = false;
     cancelled_ = false;
+    setAcquisitionMenus(false);
     placePanel();
     panel_.beginProgress(0);
     inet_.Execute(source);
@@ -174,6 +175,7 @@ bool ImageAcquisition::readDirectory(const QString& source) {
     });
     if (!transferFinished_) wait.exec();
     panel_.endProgress();
+    setAcquisitionMenus(true);
     if (!transferFailed_) return true;
     pageText_.clear();
     panel_.clear();
@@ -233,13 +235,18 @@ void ImageAcquisition::showPanel() {
     panel_.show();
 }
 
+// A second press while the pages are still coming is ignored: a run inside
+// the run would put its pages into the book twice.
 void ImageAcquisition::Start_Click() {
+    if (running_) return;
+    running_ = true;
     setAcquisitionMenus(false);
     cancelled_ = false;
     if (targetFolder_.isEmpty())
         concatenate();
     else
         saveOneByOne();
+    running_ = false;
     panel_.clear();
     panel_.hide();
     setAcquisitionMenus(true);

@@ -70,6 +70,7 @@ private:
     bool transferFinished_ = false;
     bool transferFailed_ = false;
     bool cancelled_ = false;
+    bool running_ = false;
 };
 
 // Adds "&Bilder verketten" and "&Website einlesen" to the window's file

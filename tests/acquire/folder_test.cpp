@@ -76,6 +76,15 @@ TEST(ConcatenateFolder, AfterStartThePanelIsHiddenAndEmptyAndTheMenusAreEnabled)
     EXPECT_TRUE(scene.enabled("mnuWebsite"));
 }
 
+TEST(ConcatenateFolder, StartPressedAgainDuringTheRunIsIgnored) {
+    AcquireScene scene;
+    scene.concatenate(scansFolder(scene), QStringLiteral(".tif"));
+    scene.mark({"b.tif", "C.tif"});
+    QTimer::singleShot(0, scene.w, [&] { scene.start(); });
+    scene.start();
+    EXPECT_EQ(scene.sequence(), "100x50 110x60 120x70");
+}
+
 TEST(ConcatenateFolder, NothingMarkedStillSavesAndHidesThePanel) {
     AcquireScene scene;
     scene.concatenate(scansFolder(scene), QStringLiteral(".tif"));

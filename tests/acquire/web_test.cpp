@@ -222,14 +222,19 @@ TEST(WebDirectory, TheUserCanCancelTheDirectoryTransfer) {
     AcquireScene scene;
     FaultServer server;
     server.on(QStringLiteral("/stockt/"), {200, QByteArray(5000, 'x'), "text/html", FaultServer::Fault::StallAfterHeader});
+    bool menusDisabled = false;
     QObject::connect(&scene.acquisition().Inet0(), &acquire::Inet::StateChanged, scene.w, [&](int state) {
-        if (state == acquire::Inet::ReceivingResponse) scene.cancelButton();
+        if (state != acquire::Inet::ReceivingResponse) return;
+        menusDisabled = !scene.enabled("mnuWebsite") && !scene.enabled("mnuVerketten");
+        scene.cancelButton();
     });
     scene.website(server.url(QStringLiteral("/stockt/")), QStringLiteral(".jpg"),
                   scene.dir.filePath(QStringLiteral("ziel")));
     EXPECT_EQ(messages(scene.prompter),
               QStringList{QStringLiteral("Das Verzeichnis ") + server.url(QStringLiteral("/stockt/")) +
                           QStringLiteral(" konnte nicht gelesen werden: Abgebrochen")});
+    EXPECT_TRUE(menusDisabled);
+    EXPECT_TRUE(scene.enabled("mnuWebsite"));
 }
 
 TEST(WebDirectory, ACancelledRunLeavesTheBookAsItWas) {
