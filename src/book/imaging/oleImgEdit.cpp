@@ -164,6 +164,10 @@ PageSource oleImgEdit::shownPageSource() const {
         source.page = page_;
         return source;
     }
+    if (file_ && file_->fileType() == FileTypeTiff) {  // the page lends the new picture its describing entries
+        source.file = image_;
+        source.page = page_;
+    }
     source.picture = picture_;
     source.resolution = info_.xResolution > 0 ? info_.xResolution : 300;
     // A new page has no compression of its own yet: the page type's default.
