@@ -423,7 +423,10 @@ ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t
             return e;
         if (page.page < 1 || page.page > file->pageCount())
             return pagesMissing(page.file, page.page, page.page, file->pageCount());
-        describing = describingEntriesOf(*file, page.page, !toBlackAndWhite);
+        ImagingError unreadable;
+        const ImageFile* pictures = file->pictures(&unreadable);
+        const bool sameColours = pictures && pictures->pageInfo(page.page).pageType == encoding.pageType;
+        describing = describingEntriesOf(*file, page.page, sameColours);
     }
     return addEncoded(writer, page.picture, encoding, QStringLiteral("Bild für Seite %1").arg(index + 1),
                       page.annotations, describing);

@@ -313,5 +313,36 @@ TEST_F(RealFilePages, APageMadeBlackAndWhiteKeepsWhatDescribesIt)
     EXPECT_TRUE(test::libtiffPicture(book_, 7) == test::libtiffPicture(richFax, 1));
 }
 
+// A new picture of a page (as the page view saves a changed page) keeps
+// the page's describing entries; its colour profile only while its colours
+// stay colours.
+TEST_F(RealFilePages, ANewPictureOfAPageKeepsWhatDescribesThePage)
+{
+    ASSERT_TRUE(failed_.isEmpty()) << failed_.toStdString();
+    const QString rich = made_->filePath(QStringLiteral("rich.tif"));
+    const QImage colour = test::libtiffPicture(rich, 1).convertToFormat(QImage::Format_RGB32);
+    const QImage mono = colour.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    PageSource changedColour{rich, 1, colour, 300};
+    changedColour.pictureCompression = COMPRESSION_ADOBE_DEFLATE;
+    const PageSource changedToMono{rich, 1, mono, 300};
+    const QString target = folder_.filePath(QStringLiteral("neu.tif"));
+    ASSERT_TRUE(writeBook(target, {changedColour, changedToMono}).ok());
+
+    const ArchiveEntries first = archiveEntriesOf(target, 1);
+    EXPECT_EQ(first.compression, COMPRESSION_ADOBE_DEFLATE);
+    EXPECT_EQ(first.icc, QByteArray(600, '\x5a'));
+    EXPECT_EQ(first.description, "Band 3, Blatt 17");
+    const ArchiveEntries second = archiveEntriesOf(target, 2);
+    EXPECT_EQ(second.compression, COMPRESSION_CCITTFAX4);
+    EXPECT_TRUE(second.icc.isEmpty());
+    EXPECT_TRUE(second.xmp.startsWith("<x:xmpmeta"));
+    for (int page : {1, 2}) {
+        SCOPED_TRACE(page);
+        expectPrivateAndAnnotationEntries(target, page);
+        EXPECT_FLOAT_EQ(archiveEntriesOf(target, page).xResolution, 118.11f);
+    }
+    EXPECT_TRUE(test::libtiffPicture(target, 1) == test::libtiffPicture(rich, 1));
+}
+
 }  // namespace
 }  // namespace palvenor::imaging
