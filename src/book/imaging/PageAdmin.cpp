@@ -518,9 +518,7 @@ ImagingError sourcePages(const QString& source, int sourcePage, int count, PageC
     if (sourcePage < 1 || count < 1 || sourcePage > total || count > total - sourcePage + 1)
         return pagesMissing(source, sourcePage, sourcePage + std::max(count, 1) - 1, total);
     for (int p = sourcePage; p < sourcePage + count; ++p) {
-        PageSource page;
-        page.file = source;
-        page.page = p;
+        PageSource page = pageOfFile(source, p);
         page.compression = compression;
         pages->push_back(page);
     }
@@ -529,12 +527,8 @@ ImagingError sourcePages(const QString& source, int sourcePage, int count, PageC
 
 void bookPages(const QString& target, int first, int last, std::vector<PageSource>* pages)
 {
-    for (int p = first; p <= last; ++p) {
-        PageSource page;
-        page.file = target;
-        page.page = p;
-        pages->push_back(page);
-    }
+    for (int p = first; p <= last; ++p)
+        pages->push_back(pageOfFile(target, p));
 }
 
 }  // namespace

@@ -32,6 +32,15 @@ struct PageSource {
     int pictureCompression = 0;  // TIFF compression code for the picture; 0 for the default
 };
 
+// Page `page` of file, taken as it is.
+inline PageSource pageOfFile(const QString& file, int page)
+{
+    PageSource source;
+    source.file = file;
+    source.page = page;
+    return source;
+}
+
 // Writes a multi-page TIFF from the given pages. TIFF source pages are copied
 // as raw strips or tiles with all their tags (their annotations too), never decoded. BMP and other
 // picture sources are decoded and encoded. The result goes to a temporary

@@ -187,7 +187,7 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
         if (i == page)
             pages.push_back(shownPageSource());
         else if (i <= count)
-            pages.push_back({file, i});
+            pages.push_back(pageOfFile(file, i));
     }
     return pages;
 }
@@ -211,7 +211,7 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
     }
     std::vector<PageSource> pages;
     for (int i = 1; i <= file_->pageCount(); ++i)
-        pages.push_back(i == page_ && modified_ ? shownPageSource() : PageSource{image_, i});
+        pages.push_back(i == page_ && modified_ ? shownPageSource() : pageOfFile(image_, i));
     status_ = writeBook(file, pages);
 }
 
