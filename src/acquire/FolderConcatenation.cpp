@@ -23,13 +23,6 @@ float dpiOf(int dotsPerMetre) {
     return float(dotsPerMetre > 0 ? std::round(dotsPerMetre * kInchesPerMetre) : kDefaultDpi);
 }
 
-imaging::PageSource pageOf(const QString& file, int page) {
-    imaging::PageSource source;
-    source.file = file;
-    source.page = page;
-    return source;
-}
-
 // The rows of a two-coloured picture with 1 for black, as the book's G4
 // pages store them.
 std::vector<uint8_t> blackBits(const QImage& page, size_t rowBytes) {
@@ -106,8 +99,8 @@ imaging::ImagingError BookAssembly::finish() {
     TIFFClose(pages_);
     pages_ = nullptr;
     std::vector<imaging::PageSource> pages;
-    for (int k = 1; k <= book->pageCount(); ++k) pages.push_back(pageOf(book_, k));
-    for (int k = 1; k <= pageCount_; ++k) pages.push_back(pageOf(scratch_, k));
+    for (int k = 1; k <= book->pageCount(); ++k) pages.push_back(imaging::pageOfFile(book_, k));
+    for (int k = 1; k <= pageCount_; ++k) pages.push_back(imaging::pageOfFile(scratch_, k));
     return imaging::writeBook(book_, pages);
 }
 

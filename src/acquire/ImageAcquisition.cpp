@@ -357,10 +357,8 @@ void installAcquisitionCommands(frmSample& window) {
     auto* acquisition = new ImageAcquisition(window);
     QMenu* file = window.findChild<QMenu*>(QStringLiteral("mnuFile"));
     if (!file) return;
-    QAction* before = window.findChild<QAction*>(QStringLiteral("mnuSaveAs"));
-    const QList<QAction*> items = file->actions();
-    const qsizetype at = items.indexOf(before);
-    QAction* next = at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr;
+    // They go as a group of their own before the window's close command.
+    QAction* next = window.findChild<QAction*>(QStringLiteral("mnuQuit"));
     struct Entry {
         const char* name;
         QString caption;
@@ -375,6 +373,7 @@ void installAcquisitionCommands(frmSample& window) {
         window.controls().add(action);
         QObject::connect(action, &QAction::triggered, acquisition, entry.run);
     }
+    file->insertSeparator(next);
 }
 
 }  // namespace palvenor::acquire

@@ -1,6 +1,7 @@
 #include "AcquireScene.h"
 
 #include <QFileInfo>
+#include <QMenu>
 
 using namespace palvenor;
 using namespace palvenor::test;
@@ -189,4 +190,15 @@ TEST(ConcatenateFolder, AFailedWriteLeavesTheBookAsItWasAndSaysSo) {
     EXPECT_EQ(bytesOf(scene.newBook), before);
     ASSERT_EQ(scene.prompter.shown().size(), shownBefore + 1);
     EXPECT_EQ(scene.prompter.shown().back().icon, Prompter::Icon::Critical);
+}
+
+TEST(ConcatenateFolder, BothCommandsSitInTheFileMenuBeforeClosing) {
+    AcquireScene scene;
+    QStringList names;
+    for (const QAction* action : scene.w->findChild<QMenu*>(QStringLiteral("mnuFile"))->actions())
+        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + QLatin1Char('=') + action->text());
+    const qsizetype at = names.indexOf(QStringLiteral("mnuVerketten=&Bilder verketten"));
+    ASSERT_GE(at, 1);
+    EXPECT_EQ(names.mid(at - 1, 5), (QStringList{"-", "mnuVerketten=&Bilder verketten", "mnuWebsite=&Website einlesen",
+                                                 "-", "mnuQuit=&Schließen"}));
 }
