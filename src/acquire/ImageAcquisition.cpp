@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace palvenor::acquire {
@@ -69,6 +70,7 @@ ImageAcquisition::ImageAcquisition(frmSample& window) : QObject(&window), w_(win
     connect(&inet_, &Inet::StateChanged, this, &ImageAcquisition::Inet0_StateChanged);
     connect(&panel_, &SelectionPanel::startClicked, this, &ImageAcquisition::Start_Click);
     connect(&panel_, &SelectionPanel::cancelClicked, this, &ImageAcquisition::cancel);
+    window.installEventFilter(this);
 }
 
 ImageAcquisition* ImageAcquisition::of(frmSample& window) {
@@ -165,6 +167,7 @@ void ImageAcquisition::getliste(const QString& source, const QString& fileType) 
 bool ImageAcquisition::readDirectory(const QString& source) {
     transferFinished_ = false;
     cancelled_ = false;
+    running_ = true;
     setAcquisitionMenus(false);
     placePanel();
     panel_.beginProgress(0);
@@ -176,6 +179,11 @@ bool ImageAcquisition::readDirectory(const QString& source) {
     if (!transferFinished_) wait.exec();
     panel_.endProgress();
     setAcquisitionMenus(true);
+    running_ = false;
+    if (closeWhenDone_) {
+        closeIfAsked();
+        return false;
+    }
     if (!transferFailed_) return true;
     pageText_.clear();
     panel_.clear();
@@ -251,6 +259,24 @@ void ImageAcquisition::Start_Click() {
     panel_.hide();
     setAcquisitionMenus(true);
     w_.Bild_vorhanden();
+    closeIfAsked();
+}
+
+// While pages or a directory page are on their way the window stays: a
+// close cancels the transfer or the run, and the window closes once it has
+// ended, the book as it was before START.
+bool ImageAcquisition::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &w_ || event->type() != QEvent::Close || !running_) return false;
+    closeWhenDone_ = true;
+    cancel();
+    event->ignore();
+    return true;
+}
+
+void ImageAcquisition::closeIfAsked() {
+    if (!closeWhenDone_) return;
+    closeWhenDone_ = false;
+    QTimer::singleShot(0, &w_, [window = &w_] { window->closeBook(); });
 }
 
 void ImageAcquisition::setAcquisitionMenus(bool enabled) { w_.controls().setAllEnabled(kAcquisitionMenus, enabled); }

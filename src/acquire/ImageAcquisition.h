@@ -42,7 +42,11 @@ public:
     // The text of the first panel of the status bar `Status`.
     QString statusText() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void closeIfAsked();
     void Inet0_StateChanged(int state);
     void showStatus(const QString& text);
     bool readDirectory(const QString& source);
@@ -70,7 +74,8 @@ private:
     bool transferFinished_ = false;
     bool transferFailed_ = false;
     bool cancelled_ = false;
-    bool running_ = false;
+    bool running_ = false;  // a START run or a directory transfer
+    bool closeWhenDone_ = false;
 };
 
 // Adds "&Bilder verketten" and "&Website einlesen" to the window's file

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QMenu>
+#include <QPointer>
 
 using namespace palvenor;
 using namespace palvenor::test;
@@ -201,4 +202,17 @@ TEST(ConcatenateFolder, BothCommandsSitInTheFileMenuBeforeClosing) {
     ASSERT_GE(at, 1);
     EXPECT_EQ(names.mid(at - 1, 5), (QStringList{"-", "mnuVerketten=&Bilder verketten", "mnuWebsite=&Website einlesen",
                                                  "-", "mnuQuit=&Schließen"}));
+}
+
+TEST(ConcatenateFolder, ClosingTheWindowDuringARunEndsTheRunFirst) {
+    AcquireScene scene;
+    scene.concatenate(scansFolder(scene), QStringLiteral(""));
+    scene.mark({"b.tif", "C.tif", "d.png"});
+    QPointer<frmSample> window = scene.w;
+    QTimer::singleShot(0, scene.w, [&] { scene.w->closeBook(); });
+    scene.start();
+    EXPECT_EQ(scene.sequence(), "100x50");
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
 }

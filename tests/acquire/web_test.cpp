@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QPointer>
 
 using namespace palvenor;
 using namespace palvenor::test;
@@ -235,6 +236,22 @@ TEST(WebDirectory, TheUserCanCancelTheDirectoryTransfer) {
                           QStringLiteral(" konnte nicht gelesen werden: Abgebrochen")});
     EXPECT_TRUE(menusDisabled);
     EXPECT_TRUE(scene.enabled("mnuWebsite"));
+}
+
+TEST(WebDirectory, ClosingTheWindowWhileTheDirectoryComesEndsTheTransferFirst) {
+    AcquireScene scene;
+    FaultServer server;
+    server.on(QStringLiteral("/stockt/"), {200, QByteArray(5000, 'x'), "text/html", FaultServer::Fault::StallAfterHeader});
+    QPointer<frmSample> window = scene.w;
+    QObject::connect(&scene.acquisition().Inet0(), &acquire::Inet::StateChanged, scene.w, [&](int state) {
+        if (state == acquire::Inet::ReceivingResponse) scene.w->closeBook();
+    });
+    scene.website(server.url(QStringLiteral("/stockt/")), QStringLiteral(".jpg"),
+                  scene.dir.filePath(QStringLiteral("ziel")));
+    EXPECT_EQ(messages(scene.prompter), QStringList());
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
 }
 
 TEST(WebDirectory, ACancelledRunLeavesTheBookAsItWas) {
