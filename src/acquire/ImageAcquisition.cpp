@@ -77,8 +77,6 @@ ImageAcquisition* ImageAcquisition::of(frmSample& window) {
     return window.findChild<ImageAcquisition*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-QString ImageAcquisition::statusText() const { return status_->text(); }
-
 void ImageAcquisition::showStatus(const QString& text) { status_->setText(text); }
 
 // Downloads go through one cache file: in the target folder while files
@@ -132,22 +130,29 @@ void ImageAcquisition::mnuWebsite_Click() {
             Datei_holen(source_ + panel_.entry(0), panel_.entry(0), fileType_);
             if (QFileInfo::exists(cacheFile())) replaceFirstPage(cacheFile());
         }
-    } else {
-        stemName_ = answer(prompter,
-                           QStringLiteral("Wenn die Dateien mit Fortlaufender Nummer gespeichert werden sollen, geben "
-                                          "Sie einen Stammnamen ein"),
-                           QStringLiteral("Stammname"));
-        if (!stemName_.isEmpty()) {
-            const std::optional<int> start =
-                startNumber(answer(prompter, QStringLiteral("Beginnen mit Nummer:"), QStringLiteral("Startnummer")));
-            if (!start) {
-                refuse(prompter, kBadStartNumber);
-                return;
-            }
-            nextNumber_ = *start;
-        }
+    } else if (!askStemName()) {
+        return;
     }
     showPanel();
+}
+
+// The stem name for numbered files and, with one, the number to start
+// from; false when that number is refused.
+bool ImageAcquisition::askStemName() {
+    Prompter& prompter = w_.prompter();
+    stemName_ = answer(prompter,
+                       QStringLiteral("Wenn die Dateien mit Fortlaufender Nummer gespeichert werden sollen, geben Sie "
+                                      "einen Stammnamen ein"),
+                       QStringLiteral("Stammname"));
+    if (stemName_.isEmpty()) return true;
+    const std::optional<int> start =
+        startNumber(answer(prompter, QStringLiteral("Beginnen mit Nummer:"), QStringLiteral("Startnummer")));
+    if (!start) {
+        refuse(prompter, kBadStartNumber);
+        return false;
+    }
+    nextNumber_ = *start;
+    return true;
 }
 
 void ImageAcquisition::getliste(const QString& source, const QString& fileType) {

@@ -39,8 +39,6 @@ public:
     Inet& Inet0() { return inet_; }
     SelectionPanel& panel() { return panel_; }
     QString cacheFile() const;
-    // The text of the first panel of the status bar `Status`.
-    QString statusText() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +48,7 @@ private:
     void Inet0_StateChanged(int state);
     void showStatus(const QString& text);
     bool readDirectory(const QString& source);
+    bool askStemName();
     bool startNewBook();
     void replaceFirstPage(const QString& pictureFile);
     void placePanel();
