@@ -19,6 +19,8 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr int kStateMaximised = 2;
 constexpr int kCharacterCodes = 256;
+// The orientation of "&Nicht drehen", kept like the quarter turns.
+constexpr int kNeverRotate = 255;
 
 QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
@@ -67,6 +69,19 @@ void readDisabledCharacters(QSettings& settings, ProcessOptions& options) {
     const QString marks = text->left(kCharacterCodes);
     for (int code = 0; code < marks.size(); ++code)
         options.DisableCharacter[code] = marks[code] == u'1' ? kOcrTrue : kOcrFalse;
+}
+
+void readLanguage(QSettings& settings, ProcessOptions& options) {
+    const auto text = readText(settings, QStringLiteral("Sprache"));
+    if (!text) return;
+    for (const LanguageChoice& choice : kLanguageChoices)
+        if (*text == QString::fromUtf8(choice.name)) options.Language = uint8_t(choice.language);
+}
+
+QString languageName(const ProcessOptions& options) {
+    for (const LanguageChoice& choice : kLanguageChoices)
+        if (options.Language == uint8_t(choice.language)) return QString::fromUtf8(choice.name);
+    return QString();
 }
 
 QString disabledCharacters(const ProcessOptions& options) {
@@ -213,9 +228,10 @@ void loadProcessOptions(QSettings& settings, ProcessOptions& options) {
     settings.beginGroup(QStringLiteral("OCR"));
     for (const auto& [key, field] : kProcessFlags) readFlag(settings, QString::fromLatin1(key), options.*field);
     if (const auto orientation = readNumber(settings, QStringLiteral("Orientation"));
-        orientation && *orientation >= 0 && *orientation <= 3)
+        orientation && ((*orientation >= 0 && *orientation <= 3) || *orientation == kNeverRotate))
         options.Orientation = uint8_t(*orientation);
     readDisabledCharacters(settings, options);
+    readLanguage(settings, options);
     settings.endGroup();
 }
 
@@ -225,6 +241,8 @@ void saveProcessOptions(QSettings& settings, const ProcessOptions& options) {
         settings.setValue(QString::fromLatin1(key), boolText(isSet(options.*field)));
     settings.setValue(QStringLiteral("Orientation"), QString::number(options.Orientation));
     settings.setValue(QStringLiteral("DisableCharacter"), disabledCharacters(options));
+    if (const QString language = languageName(options); !language.isEmpty())
+        settings.setValue(QStringLiteral("Sprache"), language);
     settings.endGroup();
 }
 
