@@ -24,6 +24,7 @@ namespace palvenor::bench {
 void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
+void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
 
 namespace {
 
@@ -259,30 +260,47 @@ void copyFigures(const SampleBooks& books, const Runs& runs)
 
 using Edit = std::function<imaging::ImagingError(const QString& book)>;
 
-// Times edit, each run on a fresh copy of original.
-void timeEdit(const char* name, const QString& original, const SampleBooks& books, const Runs& runs,
-              const Edit& edit)
+// Times edit, each run on a fresh copy of original; milliseconds.
+double timeEdit(const char* name, const QString& original, const SampleBooks& books, const Runs& runs,
+                const Edit& edit)
 {
     const QString book = books.path(QStringLiteral("edited.tif"));
-    print(name, bestOfMs(runs.quickSteps, [&] { check(edit(book), name); }, [&] { copyFile(original, book); }));
+    return bestOfMs(runs.quickSteps, [&] { check(edit(book), name); }, [&] { copyFile(original, book); });
 }
 
-// One-page edits in the middle of the book as the generator wrote it
-// (libtiff's layout, the strips of every page apart), and an insert into the
-// book as this program writes it (all strips together), which is what a
-// book is after its first edit.
+// The page operations on a page in the middle of the book as the generator
+// wrote it (libtiff's layout, the strips of every page apart), each against
+// a plain copy of the book; and an insert into the book as this program
+// writes it (all strips together), which is what a book is after its first
+// edit.
 void editFigures(const SampleBooks& books, const Runs& runs)
 {
+    const QString copy = books.path(QStringLiteral("plain.tif"));
+    const double plain = bestOfMs(runs.quickSteps, [&] { copyFile(books.longBook(), copy); });
     const Edit insertOne = [&](const QString& book) {
         return imaging::insertPages(book, MiddlePage, books.onePage(), 1, 1);
     };
-    const Edit deleteOne = [](const QString& book) { return imaging::deletePages(book, MiddlePage, 1); };
-    timeEdit("insert_middle_ms", books.longBook(), books, runs, insertOne);
-    timeEdit("delete_page_ms", books.longBook(), books, runs, deleteOne);
+    const struct {
+        const char* name;
+        Edit edit;
+    } edits[] = {
+        {"insert", insertOne},
+        {"append", [&](const QString& book) { return imaging::appendPages(book, books.onePage(), 1, 1); }},
+        {"replace",
+         [&](const QString& book) { return imaging::replacePages(book, MiddlePage, books.onePage(), 1, 1); }},
+        {"delete", [](const QString& book) { return imaging::deletePages(book, MiddlePage, 1); }},
+        {"move", [](const QString& book) { return imaging::movePage(book, MiddlePage, 2); }},
+    };
+    print("file_copy_page_edit_ms", plain);
+    for (const auto& e : edits) {
+        const double ms = timeEdit(e.name, books.longBook(), books, runs, e.edit);
+        print((std::string(e.name) + "_page_ms").c_str(), ms);
+        printRatio((std::string(e.name) + "_vs_file_copy_ratio").c_str(), ms, plain);
+    }
 
     const QString rewritten = books.path(QStringLiteral("rewritten.tif"));
     check(imaging::writeBook(rewritten, everyPageOf(books.longBook())), "writeBook");
-    timeEdit("insert_middle_rewritten_book_ms", rewritten, books, runs, insertOne);
+    print("insert_middle_rewritten_book_ms", timeEdit("insert", rewritten, books, runs, insertOne));
 }
 
 Runs runsFor(bool quick)
@@ -303,6 +321,7 @@ int run(bool quick)
     copyFigures(books, runs);
     editFigures(books, runs);
     saveFigures(books, runs.wholeBook);
+    pageSequenceFigures(books, BookPages, runs.wholeBook);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);
     print("peak_rss_mib", peakRssMiB());

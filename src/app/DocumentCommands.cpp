@@ -1,6 +1,7 @@
 #include "DocumentCommands.h"
 
 #include "OcrService.h"
+#include "PageSequenceMenu.h"
 #include "SaveCommands.h"
 #include "frmSample.h"
 
@@ -11,6 +12,7 @@ void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     window.saveAsCommand = [&window] { return SaveCommands(window).mnuSaveAs_Click(); };
     window.resaveCommand = [&window] { SaveCommands(window).mnuResave_Click(); };
     window.ocrCommand = [&window, &ocr] { ocr.mnuOCR_Click(window); };
+    installPageSequenceCommands(window);
 }
 
 }  // namespace palvenor

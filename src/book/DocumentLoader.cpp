@@ -27,7 +27,7 @@ constexpr const char* kDocumentCommands[] = {
     "mnuInsert", "mnuRescan", "mnuPage", "mnuZoom", "mnuAnnotation", "seite", "buchseite",
     "Zuschnitt", "rechts", "links", "gross", "klein", "speichern", "druck", "AddScan", "bildein",
     "bildref", "hand", "zeiger", "freihand", "high", "linie", "rechtoffen", "rechtvoll",
-    "bemerkung", "notiz", "dtext", "stempel", "mark"};
+    "bemerkung", "notiz", "dtext", "stempel", "mark", "Command1", "mnuVersatz"};
 
 constexpr const char* kNavigationCommands[] = {"mnuBack", "mnuFirst", "mnuGoTo", "mnuLast",
                                                "mnuNext", "mnuPrevious", "rueck", "vor"};
@@ -37,7 +37,7 @@ constexpr const char* kShownDocumentCommands[] = {
     "mnuAnnotation", "mnuDeletePage", "Zuschnitt", "mnuTrimPage", "mnuTrimPage180", "seite",
     "buchseite", "rechts", "links", "gross", "klein", "speichern", "druck", "AddScan", "hand",
     "zeiger", "freihand", "high", "linie", "rechtoffen", "rechtvoll", "bemerkung", "notiz",
-    "dtext", "stempel", "bildein", "bildref", "mark", "mnuRescan", "mnuAppend", "mnuInsert"};
+    "dtext", "stempel", "bildein", "bildref", "mark", "mnuRescan", "mnuAppend", "mnuInsert", "Command1", "mnuVersatz"};
 
 constexpr const char* kViewModeButtons[] = {"einzeln", "kombination", "album"};
 

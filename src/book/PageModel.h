@@ -49,6 +49,9 @@ public:
     std::int16_t Seitenzahl = 0;   // cached page count, see the navigation commands
     std::int16_t VorigeSeite = 0;  // target of the Back command
     bool Geaendert = false;        // the window's own modified flag
+    // What the go-to dialog proposes in single page mode the next time it
+    // opens, instead of the shown page; used once. Empty: the shown page.
+    QString goToProposal;
 
 private:
     Mode mode_ = Mode::Single;

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace palvenor {
 
 namespace {
@@ -104,7 +106,8 @@ void frmGotoDlg::showEvent(QShowEvent* event) {
 }
 
 // Only the box of the active document's mode is open, filled with the
-// number its page field shows and selected for typing over.
+// number its page field shows and selected for typing over. A page a
+// command left to be proposed is proposed once, in single page mode.
 void frmGotoDlg::activate() {
     const int k = documents_.AktuellesDokument;
     frmSample* window = k >= 1 && k <= documents_.count() ? documents_.Fenster(k) : nullptr;
@@ -112,7 +115,11 @@ void frmGotoDlg::activate() {
     txtPageNo_->setEnabled(single);
     text1_->setEnabled(!single);
     QLineEdit* box = single ? txtPageNo_ : text1_;
-    if (window) box->setText(single ? window->pages().seite() : window->pages().buchseiteField());
+    if (window) {
+        PageModel& pages = window->pages();
+        const QString proposal = std::exchange(pages.goToProposal, QString());
+        box->setText(!single ? pages.buchseiteField() : proposal.isEmpty() ? pages.seite() : proposal);
+    }
     box->selectAll();
     box->setFocus();
 }

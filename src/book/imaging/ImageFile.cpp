@@ -33,9 +33,11 @@ ImagingError notAnImage(const QString& path)
     return failure(StatusNotAnImage, QStringLiteral("Die Datei ist keine lesbare Bilddatei: ") + path);
 }
 
-ImagingError corrupt(const QString& path)
+// What libtiff said about the damage, if anything, follows the name.
+ImagingError corrupt(const QString& path, const QString& detail = {})
 {
-    return failure(StatusCorruptFile, QStringLiteral("Die Bilddatei ist beschädigt: ") + path);
+    const QString text = QStringLiteral("Die Bilddatei ist beschädigt: ") + path;
+    return failure(StatusCorruptFile, detail.isEmpty() ? text : QStringLiteral("%1 (libtiff: %2)").arg(text, detail));
 }
 
 ImagingError unsupported(const QString& detail)
@@ -144,7 +146,7 @@ public:
             return {};
         }
         if (result != tiff::DecodeResult::Ok) {
-            report(error, corrupt(path_));
+            report(error, corrupt(path_, messages_.lastError.isEmpty() ? messages_.lastWarning : messages_.lastError));
             return {};
         }
         report(error, ImagingError{});

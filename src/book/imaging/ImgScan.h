@@ -23,6 +23,20 @@ public:
 
     int ScanPages = 0;  // pages to scan in one run; 0 means all the feeder holds
 
+    // Where the pages of the next scan go: page option, target file and
+    // page, destination, one or many pages, and the source's own set-up
+    // dialog shown before the scan.
+    enum PageOptionValue { PageCreate = 0, PageAppend = 2, PageInsert = 3, PageOverwrite = 4 };
+    int PageOption = PageCreate;
+    QString Image;
+    int Page = 0;
+    int DestImageControl = 0;
+    bool MultiPage = false;
+    bool ShowSetupBeforeScan = false;
+
+    // Scans into the target set above; 0 means success.
+    virtual int ScanToTarget() = 0;
+
 signals:
     void pageScanned(int page, const QString& file);
 };

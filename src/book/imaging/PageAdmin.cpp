@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <tiffio.h>
+
 #include <cstring>
 #include <functional>
 #include <map>
@@ -74,10 +76,20 @@ ImagingError pagesMissing(const QString& path, int first, int last, int pageCoun
 // A file pages are taken from: a TIFF whose pages are copied as they are, or
 // a picture file (BMP) whose page is decoded and encoded.
 struct OpenedFile {
+    QString path;
     std::shared_ptr<const TiffSource> tiff;
-    std::unique_ptr<ImageFile> picture;
+    // The file's pages as pictures: a BMP's from the start, a TIFF's once a
+    // page of it has to be decoded.
+    mutable std::unique_ptr<ImageFile> picture;
 
     int pageCount() const { return tiff ? int(tiff->layout.directories.size()) : picture->pageCount(); }
+
+    const ImageFile* pictures(ImagingError* error) const
+    {
+        if (!picture)
+            picture = ImageFile::open(path, error);
+        return picture.get();
+    }
 };
 
 // Files opened for one operation, each once, whatever number of pages come
@@ -109,6 +121,7 @@ public:
         const uint64_t signatureSize = std::min<uint64_t>(sizeof signature, bytes->size());
         bytes->read(0, signature, signatureSize);
         OpenedFile opened;
+        opened.path = path;
         if (tiff::hasTiffSignature(signature, signatureSize)) {
             auto source = std::make_shared<TiffSource>();
             source->path = path;
@@ -162,6 +175,8 @@ public:
     {
         if (const uint8_t* memory = from.buffer())
             return write(memory + offset, size_t(length));
+        if (length < SmallPiece)
+            return copyThroughWindow(from, offset, length);
         if (!flush())
             return false;
 #ifdef Q_OS_LINUX
@@ -218,6 +233,26 @@ public:
 private:
     static constexpr size_t FlushSize = size_t(256) << 10;
     static constexpr uint64_t ScratchSize = uint64_t(1) << 20;
+    // Pieces below this size (the strips of a page of a book libtiff wrote,
+    // one apart from the next by its directory) are gathered from a window
+    // of their file and written together: a system call per piece would
+    // cost more than the copying.
+    static constexpr uint64_t SmallPiece = uint64_t(256) << 10;
+
+    bool copyThroughWindow(const FileBytes& from, uint64_t offset, uint64_t length)
+    {
+        if (&from != windowFile_ || offset < windowStart_ || offset - windowStart_ + length > window_.size()) {
+            windowFile_ = nullptr;
+            window_.resize(size_t(std::min(std::max(length, ScratchSize), from.size() - std::min(offset, from.size()))));
+            if (!from.read(offset, window_.data(), window_.size())) {
+                reason_ = QStringLiteral("Lesefehler in der Quelldatei");
+                return false;
+            }
+            windowFile_ = &from;
+            windowStart_ = offset;
+        }
+        return write(window_.data() + (offset - windowStart_), size_t(length));
+    }
 
     bool failed(int error)
     {
@@ -249,31 +284,43 @@ private:
     QSaveFile* file_;
     std::vector<uint8_t> pending_;
     std::vector<uint8_t> scratch_;
+    std::vector<uint8_t> window_;  // bytes of windowFile_ from windowStart_
+    const FileBytes* windowFile_ = nullptr;
+    uint64_t windowStart_ = 0;
     uint64_t position_ = 0;
     bool kernelCopy_ = true;
     QString reason_;
 };
 
-// The page's annotation entry, to go into its directory.
-std::vector<tiff::Entry> annotationEntry(const QByteArray& annotations)
+// The page's annotation entry, to go into its directory over the page's
+// own: no entry for unset, one that drops the page's own for an empty one.
+std::vector<tiff::Entry> annotationEntry(const std::optional<QByteArray>& annotations)
 {
-    if (annotations.isEmpty())
+    if (!annotations)
         return {};
     tiff::Entry entry;
     entry.tag = AnnotationTag;
     entry.type = tiff::TypeUndefined;
-    entry.count = uint64_t(annotations.size());
-    entry.valid = true;
-    entry.value.assign(annotations.begin(), annotations.end());
+    entry.count = uint64_t(annotations->size());
+    entry.valid = !annotations->isEmpty();
+    entry.value.assign(annotations->begin(), annotations->end());
     return {entry};
 }
 
-ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType, double dpi, const QString& origin,
-                        const QByteArray& annotations = {})
+// A picture to be encoded, and how.
+struct Encoding {
+    int pageType = PageTypeUnknown;
+    double dpi = 300;
+    int compression = 0;  // TIFF code; 0 for the page type's default
+};
+
+ImagingError addEncoded(BookWriter* writer, const QImage& picture, const Encoding& encoding, const QString& origin,
+                        const std::optional<QByteArray>& annotations = {})
 {
     QByteArray encoded;
     QString reason;
-    if (!tiff::encodePage(picture, pageType, dpi, dpi, &encoded, &reason))
+    if (!tiff::encodePage(picture, encoding.pageType, encoding.dpi, encoding.dpi, encoding.compression, &encoded,
+                          &reason))
         return failure(StatusConverterFailed,
                        QStringLiteral("Das Bild konnte nicht umgewandelt werden: %1 (%2)").arg(origin, reason));
     auto source = std::make_shared<TiffSource>();
@@ -285,6 +332,60 @@ ImagingError addEncoded(BookWriter* writer, const QImage& picture, int pageType,
     return {};
 }
 
+bool isBlackAndWhiteG4(const PageInfo& info)
+{
+    return info.pageType == PageTypeBlackWhite && info.compression == COMPRESSION_CCITTFAX4;
+}
+
+// Decodes page `page` of file and encodes it again, as page type pageType
+// (PageTypeUnknown: the page's own type), with its annotations.
+ImagingError addDecoded(BookWriter* writer, const OpenedFile& file, const PageSource& page, int pageType)
+{
+    ImagingError error;
+    const ImageFile* pictures = file.pictures(&error);
+    if (!pictures)
+        return error;
+    const QImage picture = pictures->readPage(page.page, &error);
+    if (picture.isNull())
+        return error;
+    const PageInfo info = pictures->pageInfo(page.page);
+    const Encoding encoding{pageType == PageTypeUnknown ? info.pageType : pageType,
+                            info.xResolution > 0 ? info.xResolution : page.resolution};
+    return addEncoded(writer, picture, encoding, page.file,
+                      page.annotations ? page.annotations : pictures->annotationData(page.page));
+}
+
+// A TIFF page is copied as it is unless it has to become black and white.
+ImagingError addFilePage(BookWriter* writer, const OpenedFile& file, const PageSource& page)
+{
+    const bool toBlackAndWhite = page.compression == PageCompression::BlackAndWhiteG4;
+    if (!file.tiff)
+        return addDecoded(writer, file, page, toBlackAndWhite ? PageTypeBlackWhite : PageTypeUnknown);
+    if (toBlackAndWhite) {
+        ImagingError error;
+        const ImageFile* pictures = file.pictures(&error);
+        if (!pictures)
+            return error;
+        if (!isBlackAndWhiteG4(pictures->pageInfo(page.page)))
+            return addDecoded(writer, file, page, PageTypeBlackWhite);
+    }
+    if (writer->addPage(file.tiff, size_t(page.page - 1), annotationEntry(page.annotations)) !=
+        BookWriter::AddResult::Ok)
+        return corrupt(page.file);
+    return {};
+}
+
+ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t index)
+{
+    if (page.picture.isNull())
+        return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(index + 1));
+    const bool toBlackAndWhite = page.compression == PageCompression::BlackAndWhiteG4;
+    const Encoding encoding{toBlackAndWhite ? PageTypeBlackWhite : tiff::pageTypeForPicture(page.picture),
+                            page.resolution, toBlackAndWhite ? 0 : page.pictureCompression};
+    return addEncoded(writer, page.picture, encoding, QStringLiteral("Bild für Seite %1").arg(index + 1),
+                      page.annotations);
+}
+
 ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)
 {
     if (pages.empty())
@@ -294,12 +395,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     for (size_t i = 0; i < pages.size(); ++i) {
         const PageSource& page = pages[i];
         if (page.file.isEmpty()) {
-            if (page.picture.isNull())
-                return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(i + 1));
-            const QString origin = QStringLiteral("Bild für Seite %1").arg(i + 1);
-            if (ImagingError e = addEncoded(&writer, page.picture, tiff::pageTypeForPicture(page.picture),
-                                            page.resolution, origin, page.annotations);
-                !e.ok())
+            if (ImagingError e = addPictureSource(&writer, page, i); !e.ok())
                 return e;
             continue;
         }
@@ -308,18 +404,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
             return e;
         if (page.page < 1 || page.page > file->pageCount())
             return pagesMissing(page.file, page.page, page.page, file->pageCount());
-        if (file->tiff) {
-            if (writer.addPage(file->tiff, size_t(page.page - 1)) != BookWriter::AddResult::Ok)
-                return corrupt(page.file);
-            continue;
-        }
-        ImagingError error;
-        const QImage picture = file->picture->readPage(page.page, &error);
-        if (picture.isNull())
-            return error;
-        const PageInfo info = file->picture->pageInfo(page.page);
-        const double dpi = info.xResolution > 0 ? info.xResolution : page.resolution;
-        if (ImagingError e = addEncoded(&writer, picture, info.pageType, dpi, page.file); !e.ok())
+        if (ImagingError e = addFilePage(&writer, *file, page); !e.ok())
             return e;
     }
 
@@ -375,8 +460,8 @@ ImagingError openBook(const QString& target, OpenFiles& files, const OpenedFile*
 }
 
 // The pages taken from source; count -1 runs to its last page.
-ImagingError sourcePages(const QString& source, int sourcePage, int count, OpenFiles& files,
-                         std::vector<PageSource>* pages)
+ImagingError sourcePages(const QString& source, int sourcePage, int count, PageCompression compression,
+                         OpenFiles& files, std::vector<PageSource>* pages)
 {
     const OpenedFile* file = nullptr;
     if (ImagingError e = files.open(source, &file); !e.ok())
@@ -390,6 +475,7 @@ ImagingError sourcePages(const QString& source, int sourcePage, int count, OpenF
         PageSource page;
         page.file = source;
         page.page = p;
+        page.compression = compression;
         pages->push_back(page);
     }
     return {};
@@ -419,7 +505,8 @@ ImagingError writeBook(const QString& target, const std::vector<PageSource>& pag
     return writeBookWith(target, pages, files);
 }
 
-ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count)
+ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count,
+                         PageCompression compression)
 {
     OpenFiles files;
     std::vector<PageSource> pages;
@@ -429,12 +516,13 @@ ImagingError appendPages(const QString& target, const QString& source, int sourc
             return e;
         bookPages(target, 1, book->pageCount(), &pages);
     }
-    if (ImagingError e = sourcePages(source, sourcePage, count, files, &pages); !e.ok())
+    if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &pages); !e.ok())
         return e;
     return writeBookWith(target, pages, files);
 }
 
-ImagingError insertPages(const QString& target, int position, const QString& source, int sourcePage, int count)
+ImagingError insertPages(const QString& target, int position, const QString& source, int sourcePage, int count,
+                         PageCompression compression)
 {
     OpenFiles files;
     const OpenedFile* book = nullptr;
@@ -447,7 +535,7 @@ ImagingError insertPages(const QString& target, int position, const QString& sou
                            .arg(position)
                            .arg(n + 1));
     std::vector<PageSource> inserted;
-    if (ImagingError e = sourcePages(source, sourcePage, count, files, &inserted); !e.ok())
+    if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &inserted); !e.ok())
         return e;
     std::vector<PageSource> pages;
     bookPages(target, 1, position - 1, &pages);
@@ -456,7 +544,8 @@ ImagingError insertPages(const QString& target, int position, const QString& sou
     return writeBookWith(target, pages, files);
 }
 
-ImagingError replacePages(const QString& target, int position, const QString& source, int sourcePage, int count)
+ImagingError replacePages(const QString& target, int position, const QString& source, int sourcePage, int count,
+                          PageCompression compression)
 {
     OpenFiles files;
     const OpenedFile* book = nullptr;
@@ -466,7 +555,7 @@ ImagingError replacePages(const QString& target, int position, const QString& so
     if (position < 1 || position > n)
         return pagesMissing(target, position, position, n);
     std::vector<PageSource> replacement;
-    if (ImagingError e = sourcePages(source, sourcePage, count, files, &replacement); !e.ok())
+    if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &replacement); !e.ok())
         return e;
     std::vector<PageSource> pages;
     bookPages(target, 1, position - 1, &pages);
@@ -491,6 +580,29 @@ ImagingError deletePages(const QString& target, int start, int count)
     std::vector<PageSource> pages;
     bookPages(target, 1, start - 1, &pages);
     bookPages(target, start + count, n, &pages);
+    return writeBookWith(target, pages, files);
+}
+
+ImagingError movePage(const QString& target, int from, int to)
+{
+    OpenFiles files;
+    const OpenedFile* book = nullptr;
+    if (ImagingError e = openBook(target, files, &book); !e.ok())
+        return e;
+    const int n = book->pageCount();
+    if (from < 1 || from > n)
+        return pagesMissing(target, from, from, n);
+    if (to < 1)
+        return failure(StatusBadPageNumber,
+                       QStringLiteral("Eine Seite kann nicht an die Stelle %1 versetzt werden.").arg(to));
+    to = std::min(to, n);
+    if (to == from)
+        return {};
+    std::vector<PageSource> pages;
+    bookPages(target, 1, n, &pages);
+    const PageSource moved = pages[size_t(from - 1)];
+    pages.erase(pages.begin() + (from - 1));
+    pages.insert(pages.begin() + (to - 1), moved);
     return writeBookWith(target, pages, files);
 }
 

@@ -5,18 +5,28 @@
 #include <QImage>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace palvenor::imaging {
 
+// How pages taken from another file are stored: as they are (raw strips, own compression), or
+// reduced to black and white and written as CCITT G4 (pages that already are black-and-white G4 are copied as they are).
+enum class PageCompression { Own, BlackAndWhiteG4 };
+
 // One page of the output book: either page `page` (1-based) of an existing
-// file, or a picture to be encoded (black-and-white as CCITT G4, others LZW).
+// file, or a picture to be encoded (black-and-white as CCITT G4, others LZW,
+// unless pictureCompression names another that libtiff can write for it).
 struct PageSource {
     QString file;
     int page = 1;
     QImage picture;  // used when file is empty
     double resolution = 300;  // dpi for an encoded picture
-    QByteArray annotations = {};  // the annotation entry of an encoded picture; empty for none
+    // The page's annotation entry; empty for none. Unset: none for a
+    // picture, the page's own for a page of a file.
+    std::optional<QByteArray> annotations = {};
+    PageCompression compression = PageCompression::Own;
+    int pictureCompression = 0;  // TIFF compression code for the picture; 0 for the default
 };
 
 // Writes a multi-page TIFF from the given pages. TIFF source pages are copied
@@ -47,12 +57,19 @@ ImagingError writeFailure(const QString& target, const QString& systemReason);
 //   with three pages gives a book two pages longer.
 // deletePages: removes pages start..start+count-1; removing every page is
 //   refused, a book needs one page at least.
-ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count);
-ImagingError insertPages(const QString& target, int position, const QString& source, int sourcePage,
-                         int count);
-ImagingError replacePages(const QString& target, int position, const QString& source, int sourcePage,
-                          int count);
+// movePage: page `from` becomes page `to` of the result, its directory and
+//   data unchanged; a `to` beyond the page count puts it last, and moving
+//   within a one-page book changes nothing.
+// Pages of the book that are not taken out keep every entry and their strips
+// as they are.
+ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count,
+                         PageCompression = PageCompression::Own);
+ImagingError insertPages(const QString& target, int position, const QString& source, int sourcePage, int count,
+                         PageCompression = PageCompression::Own);
+ImagingError replacePages(const QString& target, int position, const QString& source, int sourcePage, int count,
+                          PageCompression = PageCompression::Own);
 ImagingError deletePages(const QString& target, int start, int count);
+ImagingError movePage(const QString& target, int from, int to);
 
 // For tests only: proving that a failed write leaves the book alone.
 namespace fault_injection {

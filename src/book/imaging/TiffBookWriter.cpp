@@ -68,6 +68,16 @@ bool isIntegerType(uint16_t type)
     return type == TypeShort || type == TypeLong || type == TypeLong8;
 }
 
+// Index of the first block equal to block k.
+template <typename Blocks>
+size_t firstOfItsKind(const Blocks& blocks, size_t k)
+{
+    for (size_t j = 0; j < k; ++j)
+        if (blocks[j].offset == blocks[k].offset && blocks[j].length == blocks[k].length)
+            return j;
+    return k;
+}
+
 struct OutputFormat {
     bool bigTiff = false;
     bool bigEndian = false;
@@ -172,94 +182,405 @@ uint64_t padded(uint64_t length)
     return length + (length & 1);
 }
 
+bool withinFile(const FileBytes& file, uint64_t offset, uint64_t length)
+{
+    return length > 0 && offset <= file.size() && length <= file.size() - offset;
+}
+
+// Length of a table of the old JPEG scheme at offset: a quantisation table
+// has 64 values; a Huffman table 16 counts of codes and then as many values
+// as they add up to. 0 if the table does not lie in the file.
+uint64_t jpegTableLength(const FileBytes& file, uint16_t tag, uint64_t offset)
+{
+    if (tag == TagJpegQTables)
+        return withinFile(file, offset, 64) ? 64 : 0;
+    uint8_t counts[16] = {};
+    if (!file.read(offset, counts, sizeof counts))
+        return 0;
+    uint64_t length = sizeof counts;
+    for (const uint8_t n : counts)
+        length += n;
+    return withinFile(file, offset, length) ? length : 0;
+}
+
 }  // namespace
+
+// The old JPEG scheme's data that the page's entries point at: the JPEG
+// stream (its length stays in its own entry) and one table per component in
+// each table entry. Blocks that do not lie in the file are left out with
+// their entry; there is nothing to copy.
+std::vector<BookWriter::PointedData> BookWriter::pointedData(const FileBytes& file, const std::vector<Entry>& all,
+                                                              bool bigEndian)
+{
+    std::vector<PointedData> pointed;
+    const Entry* jpeg = findEntry(all, TagJpegInterchange);
+    const Entry* jpegLength = findEntry(all, TagJpegInterchangeLength);
+    if (jpeg && jpegLength && jpeg->valid && jpegLength->valid) {
+        const Blob blob{entryInteger(*jpeg, bigEndian), entryInteger(*jpegLength, bigEndian)};
+        if (withinFile(file, blob.offset, blob.length))
+            pointed.push_back({TagJpegInterchange, {blob}});
+    }
+    for (const uint16_t tag : {TagJpegQTables, TagJpegDcTables, TagJpegAcTables}) {
+        const Entry* tables = findEntry(all, tag);
+        if (!tables || !tables->valid || !isIntegerType(tables->type) || tables->count == 0)
+            continue;
+        PointedData data{tag, {}};
+        for (uint64_t k = 0; k < tables->count; ++k) {
+            const uint64_t offset = entryInteger(*tables, bigEndian, k);
+            const uint64_t length = jpegTableLength(file, tag, offset);
+            if (length == 0)
+                break;
+            data.blocks.push_back({offset, length});
+        }
+        if (data.blocks.size() == tables->count)
+            pointed.push_back(std::move(data));
+    }
+    return pointed;
+}
+
+namespace {
+
+constexpr int MaxSubDirectoryDepth = 4;
+constexpr size_t MaxChainLength = 64;
+
+// Entries whose values are positions of further directories.
+bool isSubDirectoryEntry(const Entry& e)
+{
+    if (e.type == TypeIfd || e.type == TypeIfd8)
+        return true;
+    switch (e.tag) {
+    case TagSubIfds:
+    case TagExifIfd:
+    case TagGpsIfd:
+    case TagInteroperabilityIfd:
+        return e.type == TypeLong || e.type == TypeLong8;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+// Reads the directory at offset: its entries, strips, the data its entries
+// point at and the directories below it. False if it cannot be read or its
+// strips do not lie within the file; a page must have strips. Directories
+// below it that cannot be read are left out with their entry: there is
+// nothing to copy.
+bool BookWriter::readContent(const TiffSource& source, uint64_t offset, bool isPage, int depth,
+                             std::vector<uint64_t>* visited, Directory* d, uint64_t* next)
+{
+    const bool big = source.layout.bigEndian;
+    const FileBytes& file = *source.bytes;
+    std::vector<Entry> all;
+    if (!readDirectory(file, source.layout, offset, &all, next))
+        return false;
+    visited->push_back(offset);
+
+    d->tiled = findEntry(all, TagTileWidth) && findEntry(all, TagTileOffsets);
+    const Entry* offsets = findEntry(all, d->tiled ? TagTileOffsets : TagStripOffsets);
+    const Entry* counts = findEntry(all, d->tiled ? TagTileByteCounts : TagStripByteCounts);
+    if (isPage || offsets || counts) {
+        if (!offsets || !counts || !offsets->valid || !counts->valid || offsets->count == 0 ||
+            offsets->count != counts->count || !isIntegerType(offsets->type) || !isIntegerType(counts->type))
+            return false;
+        d->strips.reserve(size_t(offsets->count));
+        for (uint64_t k = 0; k < offsets->count; ++k) {
+            const Blob strip{entryInteger(*offsets, big, k), entryInteger(*counts, big, k)};
+            if (strip.length > 0 && !withinFile(file, strip.offset, strip.length))
+                return false;  // strip cut off: the file is truncated
+            d->strips.push_back(strip);
+        }
+    }
+    d->pointed = pointedData(file, all, big);
+
+    for (const Entry& e : all) {
+        if (!e.valid || !isSubDirectoryEntry(e) || depth >= MaxSubDirectoryDepth)
+            continue;
+        SubDirectories below{e.tag, e.type, {}};
+        bool readable = true;
+        for (uint64_t k = 0; k < e.count && readable; ++k)
+            readable = readChain(source, entryInteger(e, big, k), depth + 1, visited, &below.chains.emplace_back());
+        if (readable)
+            d->subDirectories.push_back(std::move(below));
+    }
+    for (Entry& e : all)
+        if (e.valid && !isReplacedOrDropped(e.tag) && !isSubDirectoryEntry(e))
+            d->entries.push_back(std::move(e));
+    return true;
+}
+
+// The directory at offset and those linked after it, up to a link that
+// leads nowhere readable or back into what was read; false if not even the
+// first can be read.
+bool BookWriter::readChain(const TiffSource& source, uint64_t offset, int depth, std::vector<uint64_t>* visited,
+                           std::vector<Directory>* chain)
+{
+    while (offset != 0 && chain->size() < MaxChainLength &&
+           std::find(visited->begin(), visited->end(), offset) == visited->end()) {
+        Directory d;
+        uint64_t next = 0;
+        if (!readContent(source, offset, false, depth, visited, &d, &next))
+            break;
+        chain->push_back(std::move(d));
+        offset = next;
+    }
+    return !chain->empty();
+}
 
 BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> source, size_t index,
                                           const std::vector<Entry>& added)
 {
     if (!source || index >= source->layout.directories.size())
         return AddResult::Corrupt;
-    const bool big = source->layout.bigEndian;
-    const uint64_t fileSize = source->bytes->size();
-    std::vector<Entry> all;
-    if (!readDirectory(*source->bytes, source->layout, source->layout.directories[index], &all))
-        return AddResult::Corrupt;
-
     Page page;
-    page.tiled = findEntry(all, TagTileWidth) && findEntry(all, TagTileOffsets);
-    const Entry* offsets = findEntry(all, page.tiled ? TagTileOffsets : TagStripOffsets);
-    const Entry* counts = findEntry(all, page.tiled ? TagTileByteCounts : TagStripByteCounts);
-    if (!offsets || !counts || !offsets->valid || !counts->valid || offsets->count == 0 ||
-        offsets->count != counts->count || !isIntegerType(offsets->type) || !isIntegerType(counts->type))
+    std::vector<uint64_t> visited;
+    if (!readContent(*source, source->layout.directories[index], true, 0, &visited, &page.directory, nullptr))
         return AddResult::Corrupt;
-    page.strips.reserve(size_t(offsets->count));
-    for (uint64_t k = 0; k < offsets->count; ++k) {
-        Blob strip{entryInteger(*offsets, big, k), entryInteger(*counts, big, k)};
-        if (strip.length > 0 && (strip.offset > fileSize || strip.length > fileSize - strip.offset))
-            return AddResult::Corrupt;  // strip cut off: the file is truncated
-        page.strips.push_back(strip);
-    }
-
-    if (const Entry* bits = findEntry(all, TagBitsPerSample); bits && bits->valid)
+    std::vector<Entry>& entries = page.directory.entries;
+    if (const Entry* bits = findEntry(entries, TagBitsPerSample))
         for (uint64_t k = 0; k < bits->count; ++k)
-            page.wideSamples = page.wideSamples || entryInteger(*bits, big, k) > 8;
+            page.wideSamples = page.wideSamples || entryInteger(*bits, source->layout.bigEndian, k) > 8;
 
-    const Entry* jpeg = findEntry(all, TagJpegInterchange);
-    const Entry* jpegLength = findEntry(all, TagJpegInterchangeLength);
-    if (jpeg && jpegLength && jpeg->valid && jpegLength->valid) {
-        const Blob blob{entryInteger(*jpeg, big), entryInteger(*jpegLength, big)};
-        if (blob.length > 0 && blob.offset <= fileSize && blob.length <= fileSize - blob.offset) {
-            page.hasJpegInterchange = true;
-            page.jpegInterchange = blob;
-        }
-    }
-
-    page.entries = added;  // first, so that they win over entries of their tag below
-    for (Entry& e : all) {
-        if (isReplacedOrDropped(e.tag) || !e.valid || e.type == TypeIfd || e.type == TypeIfd8)
-            continue;
-        page.entries.push_back(std::move(e));
-    }
-    std::stable_sort(page.entries.begin(), page.entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
-    page.entries.erase(std::unique(page.entries.begin(), page.entries.end(),
-                                   [](const Entry& a, const Entry& b) { return a.tag == b.tag; }),
-                       page.entries.end());
+    entries.insert(entries.begin(), added.begin(), added.end());  // first, so that they win over their tag's
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+    entries.erase(std::unique(entries.begin(), entries.end(),
+                              [](const Entry& a, const Entry& b) { return a.tag == b.tag; }),
+                  entries.end());
+    std::erase_if(entries, [](const Entry& e) { return !e.valid; });  // added to drop the page's own
     page.source = std::move(source);
     pages_.push_back(std::move(page));
     return AddResult::Ok;
 }
 
+uint64_t BookWriter::sizeBound(const Directory& d)
+{
+    // Counted with BigTIFF's larger entries and a padding byte per piece, so
+    // the bound never comes out too small.
+    uint64_t total = 16 + 20 * (d.entries.size() + 6 + d.pointed.size() + d.subDirectories.size());
+    for (const Entry& e : d.entries)
+        total += padded(e.value.size());
+    for (const Blob& s : d.strips)
+        total += 16 + padded(s.length);
+    for (const PointedData& p : d.pointed)
+        for (const Blob& b : p.blocks)
+            total += 8 + padded(b.length);
+    for (const SubDirectories& below : d.subDirectories)
+        for (const std::vector<Directory>& chain : below.chains)
+            for (const Directory& c : chain)
+                total += 8 + sizeBound(c);
+    return total;
+}
+
 bool BookWriter::needsBigTiff() const
 {
-    // Upper bound of the classic layout's size, counted with BigTIFF's larger
-    // entries so the choice never comes out too small.
     uint64_t total = 16;
-    for (const Page& p : pages_) {
-        total += 16 + 20 * (p.entries.size() + 6);
-        for (const Entry& e : p.entries)
-            total += padded(e.value.size());
-        total += 16 * p.strips.size();
-        for (const Blob& s : p.strips)
-            total += padded(s.length);
-        total += padded(p.jpegInterchange.length);
-    }
+    for (const Page& p : pages_)
+        total += sizeBound(p.directory);
     return total > std::numeric_limits<uint32_t>::max();
 }
+
+// Where everything of the new file goes and how its directories read. The
+// file is: header, the directories of the pages with their values, then
+// for each page its strips, the blocks its entries point at and the
+// directories below it with their own data.
+class BookWriter::Assembler {
+public:
+    // A piece of the data part: bytes of a source file or made here.
+    struct Piece {
+        const FileBytes* file = nullptr;  // nullptr: the bytes below
+        Blob blob;
+        std::vector<uint8_t> bytes;
+    };
+
+    explicit Assembler(const OutputFormat& format)
+        : format_(format), enc_{format.bigEndian}, offsetSize_(fieldTypeSize(format.offsetType()))
+    {
+    }
+
+    const Encoder& encoder() const { return enc_; }
+
+    // The entries of d in the new file, positions left to placeData.
+    std::vector<OutEntry> entriesOf(const Directory& d, bool sourceBigEndian) const
+    {
+        std::vector<OutEntry> out;
+        out.reserve(d.entries.size() + 6);
+        for (const Entry& e : d.entries) {
+            OutEntry o;
+            if (carryOver(e, sourceBigEndian, format_, enc_, &o))
+                out.push_back(std::move(o));
+        }
+        if (!d.strips.empty()) {
+            out.push_back(blank(d.tiled ? TagTileOffsets : TagStripOffsets, format_.offsetType(), d.strips.size()));
+            OutEntry counts = generated(d.tiled ? TagTileByteCounts : TagStripByteCounts, format_.offsetType(),
+                                        d.strips.size());
+            for (const Blob& s : d.strips)
+                enc_.put(counts.own, s.length, offsetSize_);
+            out.push_back(std::move(counts));
+        }
+        for (const PointedData& p : d.pointed) {
+            out.push_back(blank(p.tag, format_.offsetType(), p.blocks.size()));
+            if (p.tag == TagJpegInterchange) {
+                OutEntry length = generated(TagJpegInterchangeLength, format_.offsetType(), 1);
+                enc_.put(length.own, p.blocks.front().length, offsetSize_);
+                out.push_back(std::move(length));
+            }
+        }
+        for (const SubDirectories& below : d.subDirectories)
+            out.push_back(blank(below.tag, linkType(below.type), below.chains.size()));
+        return out;
+    }
+
+    static void sortByTag(std::vector<OutEntry>& out)
+    {
+        std::stable_sort(out.begin(), out.end(), [](const OutEntry& a, const OutEntry& b) { return a.tag < b.tag; });
+    }
+
+    // Places a directory at `at` with its values behind it; returns where it ends.
+    uint64_t placeDirectory(std::vector<OutEntry>& out, uint64_t at) const
+    {
+        at += format_.countSize() + out.size() * format_.entrySize() + format_.nextSize();
+        for (OutEntry& o : out) {
+            if (o.length > format_.inlineCapacity()) {
+                o.position = at;
+                at += padded(o.length);
+            }
+        }
+        return at;
+    }
+
+    // Appends the directory's bytes, values included, to buffer.
+    void encode(const std::vector<OutEntry>& out, uint64_t next, std::vector<uint8_t>& buffer) const
+    {
+        enc_.put(buffer, out.size(), int(format_.countSize()));
+        const uint64_t capacity = format_.inlineCapacity();
+        for (const OutEntry& o : out) {
+            enc_.put(buffer, o.tag, 2);
+            enc_.put(buffer, o.type, 2);
+            enc_.put(buffer, o.count, format_.bigTiff ? 8 : 4);
+            if (o.length <= capacity) {
+                buffer.insert(buffer.end(), o.bytes(), o.bytes() + o.length);
+                buffer.insert(buffer.end(), size_t(capacity - o.length), 0);
+            } else {
+                enc_.put(buffer, o.position, int(capacity));
+            }
+        }
+        enc_.put(buffer, next, int(format_.nextSize()));
+        for (const OutEntry& o : out) {
+            if (o.length > capacity) {
+                buffer.insert(buffer.end(), o.bytes(), o.bytes() + o.length);
+                if (o.length & 1)
+                    buffer.push_back(0);
+            }
+        }
+    }
+
+    // Gives the data of d its places from `at` on: strips, pointed blocks,
+    // then the directories below it, each followed by its own data. Fills
+    // their positions into out and lists the pieces in order.
+    void placeData(const Directory& d, const FileBytes* file, bool sourceBigEndian, std::vector<OutEntry>& out,
+                   uint64_t& at, std::vector<Piece>& pieces) const
+    {
+        if (!d.strips.empty()) {
+            OutEntry& offsets = entry(out, d.tiled ? TagTileOffsets : TagStripOffsets);
+            for (size_t k = 0; k < d.strips.size(); ++k) {
+                enc_.put(offsets.own.data() + k * offsetSize_, at, offsetSize_);
+                at += d.strips[k].length;
+                pieces.push_back({file, d.strips[k], {}});
+            }
+        }
+        for (const PointedData& p : d.pointed) {
+            OutEntry& positions = entry(out, p.tag);
+            for (size_t k = 0; k < p.blocks.size(); ++k) {
+                const size_t first = firstOfItsKind(p.blocks, k);
+                if (first < k) {  // the same table for another component: stored once
+                    std::memcpy(positions.own.data() + k * offsetSize_, positions.own.data() + first * offsetSize_,
+                                size_t(offsetSize_));
+                    continue;
+                }
+                enc_.put(positions.own.data() + k * offsetSize_, at, offsetSize_);
+                at += p.blocks[k].length;
+                pieces.push_back({file, p.blocks[k], {}});
+            }
+        }
+        for (const SubDirectories& below : d.subDirectories) {
+            const int linkSize = fieldTypeSize(linkType(below.type));
+            for (size_t c = 0; c < below.chains.size(); ++c) {
+                const uint64_t first = placeChain(below.chains[c], file, sourceBigEndian, at, pieces);
+                enc_.put(entry(out, below.tag).own.data() + c * size_t(linkSize), first, linkSize);
+            }
+        }
+    }
+
+private:
+    // Places the directories of a chain one after the other, each with its
+    // data; returns where the first one is.
+    uint64_t placeChain(const std::vector<Directory>& chain, const FileBytes* file, bool sourceBigEndian,
+                        uint64_t& at, std::vector<Piece>& pieces) const
+    {
+        std::vector<std::vector<OutEntry>> outs(chain.size());
+        std::vector<uint64_t> places(chain.size());
+        std::vector<size_t> pieceOf(chain.size());
+        for (size_t j = 0; j < chain.size(); ++j) {
+            if (at & 1) {  // directories begin on a word boundary
+                pieces.push_back({nullptr, {}, {0}});
+                ++at;
+            }
+            outs[j] = entriesOf(chain[j], sourceBigEndian);
+            sortByTag(outs[j]);
+            places[j] = at;
+            pieceOf[j] = pieces.size();
+            pieces.emplace_back();  // its bytes once everything below it has its place
+            at = placeDirectory(outs[j], at);
+            placeData(chain[j], file, sourceBigEndian, outs[j], at, pieces);
+        }
+        for (size_t j = 0; j < chain.size(); ++j)
+            encode(outs[j], j + 1 < chain.size() ? places[j + 1] : 0, pieces[pieceOf[j]].bytes);
+        return places.front();
+    }
+
+    // A link to directories takes the offset size of the new file.
+    uint16_t linkType(uint16_t sourceType) const
+    {
+        const bool typedAsDirectory = sourceType == TypeIfd || sourceType == TypeIfd8;
+        if (format_.bigTiff)
+            return typedAsDirectory ? TypeIfd8 : TypeLong8;
+        return typedAsDirectory ? TypeIfd : TypeLong;
+    }
+
+    // An entry whose values are filled in once the data has its places.
+    static OutEntry blank(uint16_t tag, uint16_t type, uint64_t count)
+    {
+        OutEntry e = generated(tag, type, count);
+        e.own.resize(size_t(e.length));
+        return e;
+    }
+
+    static OutEntry& entry(std::vector<OutEntry>& out, uint16_t tag)
+    {
+        return *std::find_if(out.begin(), out.end(), [&](const OutEntry& o) { return o.tag == tag; });
+    }
+
+    OutputFormat format_;
+    Encoder enc_;
+    int offsetSize_;
+};
 
 BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bool(size_t)>& afterPage)
 {
     OutputFormat format;
     format.bigTiff = needsBigTiff();
-    // The byte order most pages already have; values of the others are swapped.
+    // The byte order of the pages with samples wider than a byte, whose
+    // strips hold it too; without such pages the order most pages already
+    // have. Values of the other pages are swapped.
+    const auto wide = std::find_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.wideSamples; });
     const auto bigEndianPages = size_t(
         std::count_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.source->layout.bigEndian; }));
-    format.bigEndian = bigEndianPages * 2 > pages_.size();
+    format.bigEndian = wide != pages_.end() ? wide->source->layout.bigEndian : bigEndianPages * 2 > pages_.size();
     for (const Page& p : pages_)
         if (p.wideSamples && p.source->layout.bigEndian != format.bigEndian)
             return WriteResult::MixedByteOrder;  // its strip bytes would need swapping too
-    const Encoder enc{format.bigEndian};
-    const int offsetSize = fieldTypeSize(format.offsetType());
+    const Assembler assembler(format);
+    const Encoder& enc = assembler.encoder();
     const size_t total = pages_.size();
     const uint64_t headerSize = format.bigTiff ? 16 : 8;
 
@@ -270,12 +591,7 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
     for (size_t i = 0; i < total; ++i) {
         const Page& page = pages_[i];
         std::vector<OutEntry>& out = directories[i];
-        out.reserve(page.entries.size() + 6);
-        for (const Entry& e : page.entries) {
-            OutEntry o;
-            if (carryOver(e, page.source->layout.bigEndian, format, enc, &o))
-                out.push_back(std::move(o));
-        }
+        out = assembler.entriesOf(page.directory, page.source->layout.bigEndian);
         OutEntry subfile = generated(TagNewSubfileType, TypeLong, 1);
         enc.put(subfile.own, FileTypePage, 4);
         out.push_back(std::move(subfile));
@@ -283,56 +599,19 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
         enc.put(number.own, i, 2);  // counted from 0, then the number of pages
         enc.put(number.own, total, 2);
         out.push_back(std::move(number));
-        OutEntry offsets = generated(page.tiled ? TagTileOffsets : TagStripOffsets, format.offsetType(),
-                                     page.strips.size());
-        offsets.own.resize(size_t(offsets.length));  // filled in once the strips have their places
-        out.push_back(std::move(offsets));
-        OutEntry counts = generated(page.tiled ? TagTileByteCounts : TagStripByteCounts, format.offsetType(),
-                                    page.strips.size());
-        for (const Blob& s : page.strips)
-            enc.put(counts.own, s.length, offsetSize);
-        out.push_back(std::move(counts));
-        if (page.hasJpegInterchange) {
-            OutEntry jpeg = generated(TagJpegInterchange, format.offsetType(), 1);
-            jpeg.own.resize(size_t(jpeg.length));
-            out.push_back(std::move(jpeg));
-            OutEntry jpegLength = generated(TagJpegInterchangeLength, format.offsetType(), 1);
-            enc.put(jpegLength.own, page.jpegInterchange.length, offsetSize);
-            out.push_back(std::move(jpegLength));
-        }
-        std::stable_sort(out.begin(), out.end(), [](const OutEntry& a, const OutEntry& b) { return a.tag < b.tag; });
-
+        Assembler::sortByTag(out);
         directoryAt[i] = at;
-        at += format.countSize() + out.size() * format.entrySize() + format.nextSize();
-        for (OutEntry& o : out) {
-            if (o.length > format.inlineCapacity()) {
-                o.position = at;
-                at += padded(o.length);
-            }
-        }
+        at = assembler.placeDirectory(out, at);
     }
     directoryAt[total] = at;
 
-    // All strip data follows the directories, page after page without gaps,
-    // so that runs of pages which lie together in their file are copied in
-    // one piece, now and when this book is edited again.
-    for (size_t i = 0; i < total; ++i) {
-        const Page& page = pages_[i];
-        for (OutEntry& o : directories[i]) {
-            if (o.tag == TagStripOffsets || o.tag == TagTileOffsets) {
-                for (size_t k = 0; k < page.strips.size(); ++k) {
-                    enc.put(o.own.data() + k * offsetSize, at, offsetSize);
-                    at += page.strips[k].length;
-                }
-            }
-        }
-        if (page.hasJpegInterchange) {
-            for (OutEntry& o : directories[i])
-                if (o.tag == TagJpegInterchange)
-                    enc.put(o.own.data(), at, offsetSize);
-            at += page.jpegInterchange.length;
-        }
-    }
+    // All data follows the directories, page after page without gaps, so
+    // that runs of pages which lie together in their file are copied in one
+    // piece, now and when this book is edited again.
+    std::vector<std::vector<Assembler::Piece>> data(total);
+    for (size_t i = 0; i < total; ++i)
+        assembler.placeData(pages_[i].directory, pages_[i].source->bytes.get(), pages_[i].source->layout.bigEndian,
+                            directories[i], at, data[i]);
 
     std::vector<uint8_t> buffer;
     const char* order = format.bigEndian ? "MM" : "II";
@@ -348,28 +627,7 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
         enc.put(buffer, headerSize, 4);
     }
     for (size_t i = 0; i < total; ++i) {
-        const std::vector<OutEntry>& out = directories[i];
-        enc.put(buffer, out.size(), int(format.countSize()));
-        const uint64_t capacity = format.inlineCapacity();
-        for (const OutEntry& o : out) {
-            enc.put(buffer, o.tag, 2);
-            enc.put(buffer, o.type, 2);
-            enc.put(buffer, o.count, format.bigTiff ? 8 : 4);
-            if (o.length <= capacity) {
-                buffer.insert(buffer.end(), o.bytes(), o.bytes() + o.length);
-                buffer.insert(buffer.end(), size_t(capacity - o.length), 0);
-            } else {
-                enc.put(buffer, o.position, int(capacity));
-            }
-        }
-        enc.put(buffer, i + 1 < total ? directoryAt[i + 1] : 0, int(format.nextSize()));
-        for (const OutEntry& o : out) {
-            if (o.length > capacity) {
-                buffer.insert(buffer.end(), o.bytes(), o.bytes() + o.length);
-                if (o.length & 1)
-                    buffer.push_back(0);
-            }
-        }
+        assembler.encode(directories[i], i + 1 < total ? directoryAt[i + 1] : 0, buffer);
         if (buffer.size() >= (size_t(1) << 20)) {
             if (!sink.write(buffer.data(), buffer.size()))
                 return WriteResult::SinkFailed;
@@ -379,7 +637,7 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
     if (!buffer.empty() && !sink.write(buffer.data(), buffer.size()))
         return WriteResult::SinkFailed;
 
-    // Strip data, neighbouring pieces of one file merged into one copy. With
+    // The data, neighbouring pieces of one file merged into one copy. With
     // a watcher the copying stops at every page end to report progress.
     const FileBytes* runFile = nullptr;
     Blob run;
@@ -388,27 +646,25 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
         run = Blob{};
         return ok;
     };
-    const auto add = [&](const FileBytes* file, const Blob& piece) {
-        if (piece.length == 0)
+    const auto add = [&](const Assembler::Piece& piece) {
+        if (!piece.file)
+            return flushRun() && sink.write(piece.bytes.data(), piece.bytes.size());
+        if (piece.blob.length == 0)
             return true;
-        if (run.length > 0 && file == runFile && piece.offset == run.offset + run.length) {
-            run.length += piece.length;
+        if (run.length > 0 && piece.file == runFile && piece.blob.offset == run.offset + run.length) {
+            run.length += piece.blob.length;
             return true;
         }
         if (!flushRun())
             return false;
-        runFile = file;
-        run = piece;
+        runFile = piece.file;
+        run = piece.blob;
         return true;
     };
     for (size_t i = 0; i < total; ++i) {
-        const Page& page = pages_[i];
-        const FileBytes* file = page.source->bytes.get();
-        for (const Blob& s : page.strips)
-            if (!add(file, s))
+        for (const Assembler::Piece& piece : data[i])
+            if (!add(piece))
                 return WriteResult::SinkFailed;
-        if (page.hasJpegInterchange && !add(file, page.jpegInterchange))
-            return WriteResult::SinkFailed;
         if (afterPage) {
             if (!flushRun())
                 return WriteResult::SinkFailed;

@@ -45,7 +45,8 @@ public:
     enum class WriteResult { Ok, SinkFailed, Stopped, MixedByteOrder };
 
     // Adds directory `index` of source as the next page, with `added` entries
-    // set over any of the same tag. Corrupt if the directory, its strip
+    // set over any of the same tag; an added entry that is not valid drops
+    // the page's entry of its tag. Corrupt if the directory, its strip
     // table or its strips do not lie within the file.
     AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index,
                       const std::vector<Entry>& added = {});
@@ -64,15 +65,42 @@ private:
         uint64_t offset = 0;
         uint64_t length = 0;
     };
-    struct Page {
-        std::shared_ptr<const TiffSource> source;
+    // An entry whose values are positions of data blocks of the page (the
+    // old JPEG scheme's stream and tables), copied after its strips.
+    struct PointedData {
+        uint16_t tag = 0;
+        std::vector<Blob> blocks;
+    };
+    struct Directory;
+    // The directories an entry points at (sub-images, EXIF, GPS): for each
+    // of its values the directory there and those linked after it.
+    struct SubDirectories {
+        uint16_t tag = 0;
+        uint16_t type = 0;
+        std::vector<std::vector<Directory>> chains;
+    };
+    // What a directory carries into the new file.
+    struct Directory {
         std::vector<Entry> entries;  // carried over, sorted by tag
         bool tiled = false;
-        bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
-        std::vector<Blob> strips;
-        bool hasJpegInterchange = false;
-        Blob jpegInterchange;
+        std::vector<Blob> strips;  // none in a directory of only entries (EXIF)
+        std::vector<PointedData> pointed;
+        std::vector<SubDirectories> subDirectories;
     };
+    struct Page {
+        std::shared_ptr<const TiffSource> source;
+        Directory directory;
+        bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
+    };
+    class Assembler;  // lays the new file out and encodes its directories
+
+    static bool readContent(const TiffSource& source, uint64_t offset, bool isPage, int depth,
+                            std::vector<uint64_t>* visited, Directory* directory, uint64_t* next);
+    static bool readChain(const TiffSource& source, uint64_t offset, int depth, std::vector<uint64_t>* visited,
+                          std::vector<Directory>* chain);
+    static std::vector<PointedData> pointedData(const FileBytes& file, const std::vector<Entry>& all,
+                                                bool bigEndian);
+    static uint64_t sizeBound(const Directory& directory);
 
     std::vector<Page> pages_;
 };

@@ -181,6 +181,80 @@ QImage decodeThroughRgba(TIFF* tif, const PageFormat& f, DecodeResult* result)
     }
 }
 
+// What our own decoders make of the page: its page type, or in
+// f->unsupported why they do not take it.
+void classifyForOwnDecoders(TIFF* tif, uint16_t sampleFormat, PageFormat* f)
+{
+    if (f->width == 0 || f->height == 0) {
+        f->unsupported = QStringLiteral("Seite ohne Bildfläche");
+        return;
+    }
+    if (sampleFormat == SAMPLEFORMAT_IEEEFP || sampleFormat == SAMPLEFORMAT_COMPLEXIEEEFP) {
+        f->unsupported = QStringLiteral("Gleitkomma-Abtastwerte");
+        return;
+    }
+    if (sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID) {
+        f->unsupported = QStringLiteral("vorzeichenbehaftete Abtastwerte");
+        return;
+    }
+
+    switch (f->photometric) {
+    case PHOTOMETRIC_MINISWHITE:
+    case PHOTOMETRIC_MINISBLACK:
+    case PHOTOMETRIC_PALETTE: {
+        if (f->samplesPerPixel != 1) {
+            f->unsupported = QStringLiteral("%1 Abtastwerte je Bildpunkt").arg(f->samplesPerPixel);
+            return;
+        }
+        const bool palette = f->photometric == PHOTOMETRIC_PALETTE;
+        if (f->bitsPerSample == 1)
+            f->pageType = PageTypeBlackWhite;
+        else if (f->bitsPerSample == 4)
+            f->pageType = palette ? PageTypePalette4 : PageTypeGray4;
+        else if (f->bitsPerSample == 8)
+            f->pageType = palette ? PageTypePalette8 : PageTypeGray8;
+        else
+            f->unsupported = bitsText(f->bitsPerSample);
+        if (palette && f->pageType != PageTypeUnknown && colorTableOf(tif, f->bitsPerSample).isEmpty()) {
+            f->pageType = PageTypeUnknown;
+            f->unsupported = QStringLiteral("Palettenbild ohne Farbtabelle");
+        }
+        break;
+    }
+    case PHOTOMETRIC_RGB:
+    case PHOTOMETRIC_YCBCR:
+        if (f->samplesPerPixel != 3)
+            f->unsupported = QStringLiteral("Farbbild mit %1 Kanälen").arg(f->samplesPerPixel);
+        else if (f->bitsPerSample != 8)
+            f->unsupported = QStringLiteral("%1 Bit je Farbkanal").arg(f->bitsPerSample);
+        else
+            f->pageType = PageTypeRgb24;
+        break;
+    default:
+        f->unsupported = photometricText(f->photometric);
+        break;
+    }
+}
+
+
+// A page our decoders do not take is shown through libtiff's RGBA reader
+// when that can read it: grey pages (with or without alpha) as grey, the
+// others as colour. Otherwise the page stays refused, with libtiff's reason
+// added to ours.
+void takeThroughRgba(TIFF* tif, PageFormat* f)
+{
+    char reason[1024] = {};
+    if (!TIFFRGBAImageOK(tif, reason)) {
+        if (reason[0])
+            f->unsupported += QStringLiteral(" (libtiff: %1)").arg(QString::fromLocal8Bit(reason));
+        return;
+    }
+    const bool grey = f->photometric == PHOTOMETRIC_MINISBLACK || f->photometric == PHOTOMETRIC_MINISWHITE;
+    f->pageType = grey ? PageTypeGray8 : PageTypeRgb24;
+    f->throughRgba = true;
+    f->unsupported.clear();
+}
+
 bool fitsInMemory(const PageFormat& f)
 {
     return uint64_t(f.width) * f.height * 4 <= MaxDecodedBytes && f.width <= uint32_t(INT_MAX / 4) &&
@@ -205,55 +279,9 @@ PageFormat describeCurrentPage(TIFF* tif)
     uint16_t sampleFormat = SAMPLEFORMAT_UINT;
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
 
-    if (f.width == 0 || f.height == 0) {
-        f.unsupported = QStringLiteral("Seite ohne Bildfläche");
-        return f;
-    }
-    if (sampleFormat == SAMPLEFORMAT_IEEEFP || sampleFormat == SAMPLEFORMAT_COMPLEXIEEEFP) {
-        f.unsupported = QStringLiteral("Gleitkomma-Abtastwerte");
-        return f;
-    }
-    if (sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID) {
-        f.unsupported = QStringLiteral("vorzeichenbehaftete Abtastwerte");
-        return f;
-    }
-
-    switch (f.photometric) {
-    case PHOTOMETRIC_MINISWHITE:
-    case PHOTOMETRIC_MINISBLACK:
-    case PHOTOMETRIC_PALETTE: {
-        if (f.samplesPerPixel != 1) {
-            f.unsupported = QStringLiteral("%1 Abtastwerte je Bildpunkt").arg(f.samplesPerPixel);
-            return f;
-        }
-        const bool palette = f.photometric == PHOTOMETRIC_PALETTE;
-        if (f.bitsPerSample == 1)
-            f.pageType = PageTypeBlackWhite;
-        else if (f.bitsPerSample == 4)
-            f.pageType = palette ? PageTypePalette4 : PageTypeGray4;
-        else if (f.bitsPerSample == 8)
-            f.pageType = palette ? PageTypePalette8 : PageTypeGray8;
-        else
-            f.unsupported = bitsText(f.bitsPerSample);
-        if (palette && f.pageType != PageTypeUnknown && colorTableOf(tif, f.bitsPerSample).isEmpty()) {
-            f.pageType = PageTypeUnknown;
-            f.unsupported = QStringLiteral("Palettenbild ohne Farbtabelle");
-        }
-        break;
-    }
-    case PHOTOMETRIC_RGB:
-    case PHOTOMETRIC_YCBCR:
-        if (f.samplesPerPixel != 3)
-            f.unsupported = QStringLiteral("Farbbild mit %1 Kanälen").arg(f.samplesPerPixel);
-        else if (f.bitsPerSample != 8)
-            f.unsupported = QStringLiteral("%1 Bit je Farbkanal").arg(f.bitsPerSample);
-        else
-            f.pageType = PageTypeRgb24;
-        break;
-    default:
-        f.unsupported = photometricText(f.photometric);
-        break;
-    }
+    classifyForOwnDecoders(tif, sampleFormat, &f);
+    if (!f.supported() && f.width > 0 && f.height > 0)
+        takeThroughRgba(tif, &f);
     if (f.supported() && !TIFFIsCODECConfigured(f.compression)) {
         f.pageType = PageTypeUnknown;
         f.unsupported = compressionName(f.compression);
@@ -289,6 +317,8 @@ QImage decodeCurrentPage(TIFF* tif, const PageFormat& f, DecodeResult* result)
         *result = DecodeResult::TooLarge;
         return {};
     }
+    if (f.throughRgba)
+        return decodeThroughRgba(tif, f, result);
     const int w = int(f.width), h = int(f.height);
     const bool contiguous = f.samplesPerPixel == 1 || f.planar == PLANARCONFIG_CONTIG;
 

@@ -23,6 +23,9 @@ struct PageFormat {
     uint16_t planar = PLANARCONFIG_CONTIG;
     uint16_t compression = COMPRESSION_NONE;
     bool tiled = false;
+    // Shown through libtiff's RGBA reader, reduced to 8 bits per channel:
+    // pages our own decoders do not take (16 bits, alpha, CMYK, LogLuv, ...).
+    bool throughRgba = false;
 
     bool supported() const { return unsupported.isEmpty(); }
 };
@@ -34,6 +37,7 @@ enum class DecodeResult { Ok, Corrupt, TooLarge };
 
 // Decodes the current directory, which must be supported(): 1-bit pages as
 // Format_Mono, grey as Grayscale8, palette as Indexed8, colour as RGB32.
+// Pages read through the RGBA reader come as Grayscale8 or RGB32.
 QImage decodeCurrentPage(TIFF* tif, const PageFormat& format, DecodeResult* result);
 
 }  // namespace palvenor::imaging::tiff

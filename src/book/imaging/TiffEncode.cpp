@@ -33,15 +33,23 @@ bool writeStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t rowByt
     return true;
 }
 
-// Writes packed samples as an LZW page in strips of about 64 KiB.
-bool writeLzwStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t rowBytes, uint32_t height,
-                    int bitsPerSample, int samplesPerPixel, int photometric)
+// Writes packed samples in strips of about 64 KiB. JPEG colour pages are
+// stored as YCbCr, as JPEG compresses them best.
+bool writeSampleStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t rowBytes, uint32_t height,
+                       int bitsPerSample, int samplesPerPixel, int photometric, int compression)
 {
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samplesPerPixel);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    const uint32_t rows = rowsPerStrip(rowBytes, height);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+    if (compression == COMPRESSION_JPEG && photometric == PHOTOMETRIC_RGB) {
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
+        TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    } else {
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+    }
+    uint32_t rows = rowsPerStrip(rowBytes, height);
+    if (compression == COMPRESSION_JPEG)
+        rows = std::min(height, (rows + 15) / 16 * 16);  // whole JPEG blocks per strip
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
     return writeStrips(tif, samples, rowBytes, height, rows);
 }
@@ -75,6 +83,31 @@ std::vector<uint8_t> packedRows(const QImage& image, int bits, uint64_t* rowByte
 
 }  // namespace
 
+int encodableCompression(int pageType, int wanted)
+{
+    const bool blackAndWhite = pageType == PageTypeBlackWhite;
+    const int fallback = blackAndWhite ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
+    switch (wanted) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_LZW:
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_PACKBITS:
+        return wanted;
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return blackAndWhite ? wanted : fallback;
+    case COMPRESSION_JPEG:
+        // 8-bit grey and colour only: JPEG would blur a palette's indices.
+        return (pageType == PageTypeGray8 || pageType == PageTypeRgb24 || pageType == PageTypeBgr24) &&
+                       TIFFIsCODECConfigured(COMPRESSION_JPEG)
+                   ? wanted
+                   : fallback;
+    default:
+        return fallback;
+    }
+}
+
 int pageTypeForPicture(const QImage& picture)
 {
     switch (picture.format()) {
@@ -92,7 +125,8 @@ int pageTypeForPicture(const QImage& picture)
     }
 }
 
-bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, QByteArray* tiff, QString* reason)
+bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, int compression, QByteArray* tiff,
+                QString* reason)
 {
     if (picture.isNull()) {
         *reason = QStringLiteral("leeres Bild");
@@ -122,11 +156,14 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
     if (pageType == PageTypePalette4 && picture.format() == QImage::Format_Indexed8 && picture.colorCount() > 16)
         pageType = PageTypePalette8;
 
+    compression = encodableCompression(pageType, compression);
     bool ok = false;
     uint64_t rowBytes = 0;
     switch (pageType) {
     case PageTypeBlackWhite: {
-        const QImage mono = picture.convertToFormat(QImage::Format_Mono);
+        // A grey or colour picture is reduced by a threshold, which keeps
+        // print sharp where dithering would scatter dots.
+        const QImage mono = picture.convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
         const QList<QRgb> table = mono.colorTable();
         // Stored with 1 = black; flip the bits if the picture has black at 0.
         const bool oneIsBlack = table.size() >= 2 && qGray(table[1]) < qGray(table[0]);
@@ -145,7 +182,7 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
         TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
         TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
         TIFFSetField(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+        TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
         TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, h);
         ok = writeStrips(t, bits, rowBytes, h, h);
         break;
@@ -157,7 +194,7 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
         const std::vector<uint8_t> samples =
             bits == 4 ? packedRows(grey, 4, &rowBytes, [](uint8_t v) { return uint8_t((v * 15 + 127) / 255); })
                       : packedRows(grey, 8, &rowBytes);
-        ok = writeLzwStrips(t, samples, rowBytes, h, bits, 1, PHOTOMETRIC_MINISBLACK);
+        ok = writeSampleStrips(t, samples, rowBytes, h, bits, 1, PHOTOMETRIC_MINISBLACK, compression);
         break;
     }
     case PageTypePalette4:
@@ -177,13 +214,13 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, Q
         const std::vector<uint8_t> samples = packedRows(indexed, bits, &rowBytes);
         TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);  // libtiff sizes the colour map by it
         TIFFSetField(t, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
-        ok = writeLzwStrips(t, samples, rowBytes, h, bits, 1, PHOTOMETRIC_PALETTE);
+        ok = writeSampleStrips(t, samples, rowBytes, h, bits, 1, PHOTOMETRIC_PALETTE, compression);
         break;
     }
     default: {
         const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
         const std::vector<uint8_t> samples = packedRows(rgb, 24, &rowBytes);
-        ok = writeLzwStrips(t, samples, rowBytes, h, 8, 3, PHOTOMETRIC_RGB);
+        ok = writeSampleStrips(t, samples, rowBytes, h, 8, 3, PHOTOMETRIC_RGB, compression);
         break;
     }
     }

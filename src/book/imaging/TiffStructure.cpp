@@ -267,11 +267,12 @@ LayoutStatus readLayout(const FileBytes& file, Layout* layout)
     return LayoutStatus::Ok;
 }
 
-bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries)
+bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries,
+                   uint64_t* next)
 {
     entries->clear();
     ReadWindow window(file);
-    const uint64_t count = directoryEntryCount(window, file.size(), layout, offset, nullptr);
+    const uint64_t count = directoryEntryCount(window, file.size(), layout, offset, next);
     if (count == 0)
         return false;
     const DirectoryShape shape = shapeOf(layout.bigTiff);

@@ -114,10 +114,12 @@ struct Entry {
     std::vector<uint8_t> value;
 };
 
-// Reads the directory at offset with all entry values. False if the
-// directory itself does not fit in the file; entries whose values do not are
-// kept with valid == false.
-bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries);
+// Reads the directory at offset with all entry values, and if next is given
+// the offset of the directory linked after it. False if the directory itself
+// does not fit in the file; entries whose values do not are kept with
+// valid == false.
+bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries,
+                   uint64_t* next = nullptr);
 
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
 // Value `index` of an integer entry (byte, short, long, long8); 0 if out of range.

@@ -58,20 +58,35 @@ ImagingError oleImgAdmin::remember(ImagingError result) {
     return result;
 }
 
-ImagingError oleImgAdmin::Append(const QString& source, int sourcePage, int count) {
-    return remember(appendPages(image_, source, sourcePage, count));
+namespace {
+
+PageCompression compressionOf(int compressionType) {
+    return compressionType == oleImgAdmin::BlackAndWhiteG4 ? PageCompression::BlackAndWhiteG4
+                                                           : PageCompression::Own;
 }
 
-ImagingError oleImgAdmin::Insert(const QString& source, int sourcePage, int count, int position) {
-    return remember(insertPages(image_, position, source, sourcePage, count));
+}  // namespace
+
+ImagingError oleImgAdmin::Append(const QString& source, int sourcePage, int count, int compressionType, int) {
+    return remember(appendPages(image_, source, sourcePage, count, compressionOf(compressionType)));
 }
 
-ImagingError oleImgAdmin::Replace(const QString& source, int sourcePage, int count, int position) {
-    return remember(replacePages(image_, position, source, sourcePage, count));
+ImagingError oleImgAdmin::Insert(const QString& source, int sourcePage, int count, int position,
+                                 int compressionType, int) {
+    return remember(insertPages(image_, position, source, sourcePage, count, compressionOf(compressionType)));
+}
+
+ImagingError oleImgAdmin::Replace(const QString& source, int sourcePage, int count, int position,
+                                  int compressionType, int) {
+    return remember(replacePages(image_, position, source, sourcePage, count, compressionOf(compressionType)));
 }
 
 ImagingError oleImgAdmin::DeletePages(int start, int count) {
     return remember(deletePages(image_, start, count));
+}
+
+ImagingError oleImgAdmin::MovePage(int from, int to) {
+    return remember(movePage(image_, from, to));
 }
 
 }  // namespace palvenor::imaging

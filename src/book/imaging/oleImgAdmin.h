@@ -29,10 +29,17 @@ public:
     // chosen name is in Image (and checked, for an open dialog).
     int ShowFileDialog(int mode, Prompter& prompter, const QString& folder = QString());
 
-    ImagingError Append(const QString& source, int sourcePage, int count);
-    ImagingError Insert(const QString& source, int sourcePage, int count, int position);
-    ImagingError Replace(const QString& source, int sourcePage, int count, int position);
+    // compressionType 5 stores the pages taken over as black-and-white G4
+    // pages; 0 keeps their own compression. compressionInfo is not used.
+    enum CompressionType { OwnCompression = 0, BlackAndWhiteG4 = 5 };
+    ImagingError Append(const QString& source, int sourcePage, int count, int compressionType = 0,
+                        int compressionInfo = 0);
+    ImagingError Insert(const QString& source, int sourcePage, int count, int position, int compressionType = 0,
+                        int compressionInfo = 0);
+    ImagingError Replace(const QString& source, int sourcePage, int count, int position, int compressionType = 0,
+                         int compressionInfo = 0);
     ImagingError DeletePages(int start, int count);
+    ImagingError MovePage(int from, int to);
 
     int StatusCode() const { return status_.code; }
     const ImagingError& lastError() const { return status_; }

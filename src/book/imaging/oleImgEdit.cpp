@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+#include <tiffio.h>
+
 namespace palvenor::imaging {
 
 namespace {
@@ -98,6 +100,7 @@ void oleImgEdit::Display() {
     QImage picture = file_->readPage(page_, &status_);
     if (picture.isNull()) return;
     picture_ = std::move(picture);
+    pictureAsRead_ = picture_.cacheKey();
     info_ = file_->pageInfo(page_);
     annotations_.replace(decodeAnnotations(file_->annotationData(page_)).value_or(std::vector<Annotation>{}));
     modified_ = false;
@@ -145,9 +148,31 @@ ImagingError writeBitmap(const QString& file, const QImage& picture) {
 
 }  // namespace
 
+// The shown page as it goes into a book. While its pixels are as read from
+// a TIFF it is copied as it is, with every entry and its strips; a
+// black-and-white page only when it is G4 already, as black-and-white pages
+// are always stored as G4. Otherwise its picture is encoded: black-and-white
+// as G4, other pages with their own compression where libtiff can write it,
+// else LZW. Its annotations are the view's.
+PageSource oleImgEdit::shownPageSource() const {
+    PageSource source;
+    source.annotations = encodeAnnotations(annotations_.items());
+    const bool blackAndWhite = info_.pageType == PageTypeBlackWhite;
+    if (file_ && file_->fileType() == FileTypeTiff && picture_.cacheKey() == pictureAsRead_ &&
+        (!blackAndWhite || info_.compression == COMPRESSION_CCITTFAX4)) {
+        source.file = image_;
+        source.page = page_;
+        return source;
+    }
+    source.picture = picture_;
+    source.resolution = info_.xResolution > 0 ? info_.xResolution : 300;
+    // A new page has no compression of its own yet: the page type's default.
+    source.pictureCompression = blackAndWhite ? COMPRESSION_CCITTFAX4 : file_ ? info_.compression : 0;
+    return source;
+}
+
 std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, int page) const {
     std::vector<PageSource> pages;
-    const double dpi = info_.xResolution > 0 ? info_.xResolution : 300;
     std::unique_ptr<ImageFile> existing;
     if (QFileInfo(file).isFile()) {
         ImagingError ignored;
@@ -156,9 +181,9 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
     const int count = existing ? existing->pageCount() : 0;
     for (int i = 1; i <= std::max(count, page); ++i) {
         if (i == page)
-            pages.push_back({QString(), 1, picture_, dpi, encodeAnnotations(annotations_.items())});
+            pages.push_back(shownPageSource());
         else if (i <= count)
-            pages.push_back({file, i, QImage(), dpi});
+            pages.push_back({file, i});
     }
     return pages;
 }
@@ -182,9 +207,7 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
     }
     std::vector<PageSource> pages;
     for (int i = 1; i <= file_->pageCount(); ++i)
-        pages.push_back(i == page_ && modified_ ? PageSource{QString(), 1, picture_, info_.xResolution,
-                                                             encodeAnnotations(annotations_.items())}
-                                                : PageSource{image_, i, QImage(), 0});
+        pages.push_back(i == page_ && modified_ ? shownPageSource() : PageSource{image_, i});
     status_ = writeBook(file, pages);
 }
 

@@ -180,6 +180,7 @@ private:
     void paintOverlay(QPainter& painter, QPoint origin, const QRect& target) const;
 
     std::vector<PageSource> pagesWithShownPageAt(const QString& file, int page) const;
+    PageSource shownPageSource() const;
     void reopen();
     void applyZoom(float percent);
     void applyFit();
@@ -192,6 +193,7 @@ private:
     std::unique_ptr<ImageFile> file_;
     int page_ = 1;
     QImage picture_;
+    qint64 pictureAsRead_ = 0;  // cacheKey of picture_ as read from the file: unchanged while equal
     QPixmap fullPixmap_;
     QPixmap scaledPixmap_;  // the picture at the current zoom, when zoomed out
     PageInfo info_;

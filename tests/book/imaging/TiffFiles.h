@@ -294,6 +294,21 @@ inline std::vector<std::string> pictureTagsOfPages(const QString& path)
     return pages;
 }
 
+// The compression of every page.
+inline std::vector<uint16_t> compressionsOfPages(const QString& path)
+{
+    std::vector<uint16_t> found;
+    Tiff tif = openTiff(path);
+    if (!tif)
+        return found;
+    do {
+        uint16_t compression = 0;
+        TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &compression);
+        found.push_back(compression);
+    } while (TIFFReadDirectory(tif.get()));
+    return found;
+}
+
 // "index/total" of every page's page number tag, separated by spaces.
 inline std::string pageNumberTags(const QString& path)
 {

@@ -1,4 +1,5 @@
 #include "ImageFile.h"
+#include "oleImgAdmin.h"
 #include "PageAdmin.h"
 #include "PageBooks.h"
 
@@ -90,6 +91,94 @@ TEST_F(PageOperations, DeleteRemovesTheRange)
     }
 }
 
+TEST_F(PageOperations, MoveTakesThePageToItsNewPlace)
+{
+    const struct {
+        int from, to;
+        const char* expected;
+    } cases[] = {{2, 5, "A1 A3 A4 A5 A2"}, {5, 1, "A5 A1 A2 A3 A4"}, {1, 3, "A2 A3 A1 A4 A5"},
+                 {4, 2, "A1 A4 A2 A3 A5"}, {2, 9, "A1 A3 A4 A5 A2"}, {3, 3, "A1 A2 A3 A4 A5"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        QFile::remove(book_);
+        ASSERT_TRUE(QFile::copy(bookA_, book_));
+        const ImagingError e = movePage(book_, c.from, c.to);
+        ASSERT_TRUE(e.ok()) << codeText(e);
+        EXPECT_EQ(sequenceOf(book_), c.expected);
+        EXPECT_EQ(test::pageNumberTags(book_), numberedPages(5));
+    }
+}
+
+TEST_F(PageOperations, MovingTheOnlyPageChangesNothing)
+{
+    ASSERT_TRUE(deletePages(book_, 2, -1).ok());
+    const QByteArray before = test::fileBytes(book_);
+    for (const int to : {1, 2, 7}) {
+        const ImagingError e = movePage(book_, 1, to);
+        EXPECT_TRUE(e.ok()) << codeText(e);
+        EXPECT_TRUE(test::fileBytes(book_) == before);
+    }
+}
+
+TEST_F(PageOperations, MovedColourPagesKeepTheirPictureTags)
+{
+    ASSERT_TRUE(insertPages(book_, 1, mixed_, 1, -1).ok());
+    ASSERT_TRUE(movePage(book_, 4, 9).ok());  // the colour page to the end
+    ASSERT_TRUE(movePage(book_, 2, 1).ok());  // the grey page to the front
+    EXPECT_EQ(sequenceOf(book_), "M2 M1 M3 A1 A2 A3 A4 A5 M4");
+    const auto tags = test::pictureTagsOfPages(book_);
+    const auto m = test::pictureTagsOfPages(mixed_);
+    EXPECT_EQ(tags[0], m[1]);
+    EXPECT_EQ(tags[8], m[3]);
+}
+
+TEST_F(PageOperations, BlackAndWhiteG4ReducesGreyAndColourPages)
+{
+    const ImagingError e = appendPages(book_, mixed_, 1, -1, PageCompression::BlackAndWhiteG4);
+    ASSERT_TRUE(e.ok()) << codeText(e);
+    // The black-and-white G4 page goes in as it is; the others are new pages.
+    EXPECT_EQ(sequenceOf(book_), "A1 A2 A3 A4 A5 M1 ? ? ?");
+    test::Tiff tif = test::openTiff(book_);
+    test::Tiff source = test::openTiff(mixed_);
+    ASSERT_TRUE(tif && source);
+    for (int page = 6; page <= 9; ++page) {
+        SCOPED_TRACE(page);
+        ASSERT_TRUE(TIFFSetDirectory(tif.get(), tdir_t(page - 1)));
+        ASSERT_TRUE(TIFFSetDirectory(source.get(), tdir_t(page - 6)));
+        uint16_t compression = 0, bits = 0, samples = 0;
+        TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
+        TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+        EXPECT_EQ(compression, COMPRESSION_CCITTFAX4);
+        EXPECT_EQ(bits, 1);
+        EXPECT_EQ(samples, 1);
+        uint32_t width = 0, sourceWidth = 0;
+        float dpi = 0, sourceDpi = 0;
+        TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(source.get(), TIFFTAG_IMAGEWIDTH, &sourceWidth);
+        TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &dpi);
+        TIFFGetField(source.get(), TIFFTAG_XRESOLUTION, &sourceDpi);
+        EXPECT_EQ(width, sourceWidth);
+        EXPECT_FLOAT_EQ(dpi, sourceDpi);
+    }
+}
+
+TEST_F(PageOperations, BlackAndWhiteG4TurnsDarkPrintBlackAndPaperWhite)
+{
+    const QString colour = folder_.filePath(QStringLiteral("colour.tif"));
+    QImage page(60, 20, QImage::Format_RGB32);
+    page.fill(qRgb(250, 240, 200));  // yellowed paper
+    for (int x = 10; x < 50; ++x)
+        page.setPixel(x, 10, qRgb(40, 20, 90));  // a dark blue line
+    ASSERT_TRUE(writeBook(colour, {PageSource{QString(), 1, page, 300}}).ok());
+    ASSERT_TRUE(replacePages(book_, 2, colour, 1, 1, PageCompression::BlackAndWhiteG4).ok());
+    const QImage result = test::libtiffPicture(book_, 2);
+    EXPECT_EQ(test::firstWrongPixel(result, [](int x, int y) {
+                  return y == 10 && x >= 10 && x < 50 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+              }),
+              "");
+}
+
 TEST_F(PageOperations, PagesOfABookChangedTwiceAreStillTheOriginals)
 {
     ASSERT_TRUE(insertPages(book_, 2, mixed_, 1, -1).ok());
@@ -119,6 +208,9 @@ TEST_F(PageOperations, BadPageNumbersLeaveTheBookAsItWas)
         {"delete past the end", [&] { return deletePages(book_, 4, 3); }},
         {"delete every page", [&] { return deletePages(book_, 1, 5); }},
         {"delete every page to the end", [&] { return deletePages(book_, 1, -1); }},
+        {"move page 0", [&] { return movePage(book_, 0, 2); }},
+        {"move page 6", [&] { return movePage(book_, 6, 2); }},
+        {"move to 0", [&] { return movePage(book_, 2, 0); }},
     };
     for (const auto& [name, operation] : cases) {
         SCOPED_TRACE(name);
@@ -371,6 +463,45 @@ TEST_F(PageOperations, PicturesAndBmpPagesAreEncodedByType)
         const QImage decoded = file->readPage(page, &error);
         EXPECT_EQ(test::firstWrongPixel(decoded, [&](int x, int y) { return picture.pixel(x, y); }), "");
     }
+}
+
+TEST_F(PageOperations, PagesOfOtherFilesKeepTheirOwnCompression)
+{
+    const QString bmp = folder_.filePath(QStringLiteral("grey.bmp"));
+    ASSERT_TRUE(greyPicture().save(bmp, "BMP"));
+    ASSERT_TRUE(appendPages(book_, mixed_, 1, -1, PageCompression::Own).ok());
+    ASSERT_TRUE(insertPages(book_, 1, bmp, 1, 1).ok());
+    ASSERT_TRUE(insertPages(book_, 1, bmp, 1, 1, PageCompression::BlackAndWhiteG4).ok());
+    EXPECT_EQ(sequenceOf(book_), "? ? A1 A2 A3 A4 A5 M1 M2 M3 M4");
+    test::Tiff tif = test::openTiff(book_);
+    ASSERT_TRUE(tif);
+    uint16_t compression = 0, bits = 0;
+    TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    EXPECT_EQ(compression, COMPRESSION_CCITTFAX4);
+    EXPECT_EQ(bits, 1);
+    ASSERT_TRUE(TIFFReadDirectory(tif.get()));
+    TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    EXPECT_EQ(compression, COMPRESSION_LZW);
+    EXPECT_EQ(bits, 8);
+}
+
+TEST_F(PageOperations, TheAdministratorPassesCompressionTypeFiveAsBlackAndWhiteG4)
+{
+    oleImgAdmin admin;
+    admin.setImage(book_);
+    ASSERT_TRUE(admin.Append(mixed_, 2, 1).ok());
+    ASSERT_TRUE(admin.Insert(mixed_, 2, 1, 1, oleImgAdmin::BlackAndWhiteG4).ok());
+    ASSERT_TRUE(admin.Replace(mixed_, 4, 1, 3, 5, 0).ok());
+    ASSERT_TRUE(admin.MovePage(1, 4).ok());
+    EXPECT_EQ(sequenceOf(book_), "A1 ? A3 ? A4 A5 M2");
+    EXPECT_EQ(admin.StatusCode(), 0);
+    EXPECT_EQ(admin.MovePage(8, 1).code, StatusBadPageNumber);
+    EXPECT_EQ(admin.StatusCode(), StatusBadPageNumber);
+    const auto tags = test::pictureTagsOfPages(book_);
+    EXPECT_NE(tags[1].find("compression 4 "), std::string::npos) << tags[1];
+    EXPECT_NE(tags[3].find("compression 4 "), std::string::npos) << tags[3];
 }
 
 TEST_F(PageOperations, ABookBehindASymbolicLinkIsChangedInPlace)

@@ -1,0 +1,31 @@
+#include "BookChanges.h"
+
+#include "Numeric.h"
+#include "Prompter.h"
+#include "frmSample.h"
+
+namespace palvenor {
+
+void takeChangedBook(frmSample& window) {
+    imaging::oleImgEdit& edit = window.oleImgEdit1();
+    edit.setImage(edit.Image());
+    window.pages().Seitenzahl = toInt16(edit.PageCount());
+    window.oleImgThumbnail1().setImage(window.oleImgAdmin1().Image());
+}
+
+void followPageArrows(frmSample& window) {
+    const int page = window.oleImgEdit1().Page();
+    window.controls().setEnabled(QStringLiteral("rueck"), page > 1);
+    window.controls().setEnabled(QStringLiteral("vor"), page < window.oleImgEdit1().PageCount());
+}
+
+void reportAtPosition(frmSample& window, const QString& position, const imaging::ImagingError& error) {
+    window.prompter().message(position + QString::number(error.code), kAppTitle, Prompter::Buttons::Ok,
+                              Prompter::Icon::None);
+}
+
+void reportFailure(frmSample& window, const imaging::ImagingError& error) {
+    window.prompter().critical(failureText(error), kAppTitle);
+}
+
+}  // namespace palvenor

@@ -1,0 +1,61 @@
+#include "Picbuf.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace palvenor;
+
+TEST(Picbuf, TakesTheClipboardsPictureAndReducesItToBlackAndWhite) {
+    QImage colour(20, 10, QImage::Format_RGB32);
+    colour.fill(qRgb(200, 30, 30));
+    for (int x = 0; x < 10; ++x) colour.setPixel(x, 5, qRgb(20, 20, 60));
+    QGuiApplication::clipboard()->setImage(colour);
+    Picbuf buffer;
+    ASSERT_TRUE(buffer.PasteFromClipboard());
+    EXPECT_EQ(buffer.ImageKind(), 32);
+    buffer.ConvertToBlackAndWhite(false);
+    EXPECT_EQ(buffer.ImageKind(), 1);
+    QTemporaryDir dir;
+    buffer.FileName = dir.filePath(QStringLiteral("tempx.bmp"));
+    ASSERT_TRUE(buffer.Save());
+    const QImage saved(buffer.FileName);
+    EXPECT_EQ(saved.size(), QSize(20, 10));
+    EXPECT_EQ(saved.depth(), 1);
+    EXPECT_EQ(saved.pixel(3, 5), qRgb(0, 0, 0));
+    EXPECT_EQ(saved.pixel(3, 2), qRgb(0, 0, 0)) << "dark red is below the threshold";
+    QFile file(buffer.FileName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(2), QByteArray("BM"));
+}
+
+TEST(Picbuf, ANonPictureClipboardLeavesTheBufferEmptyAndNothingIsSaved) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("Text"));
+    Picbuf buffer;
+    EXPECT_FALSE(buffer.PasteFromClipboard());
+    EXPECT_EQ(buffer.ImageKind(), 0);
+    QTemporaryDir dir;
+    buffer.FileName = dir.filePath(QStringLiteral("tempx.bmp"));
+    QFile old(buffer.FileName);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt");
+    old.close();
+    EXPECT_FALSE(buffer.Save());
+    EXPECT_FALSE(QFile::exists(buffer.FileName)) << "no older picture is left to be taken for this one";
+}
+
+TEST(Picbuf, ABlankPictureIsWhiteBlackAndWhite) {
+    Picbuf buffer;
+    buffer.CreateBlank(100, 100);
+    EXPECT_EQ(buffer.ImageKind(), 1);
+    QTemporaryDir dir;
+    buffer.FileName = dir.filePath(QStringLiteral("leer.bmp"));
+    ASSERT_TRUE(buffer.Save());
+    const QImage saved(buffer.FileName);
+    EXPECT_EQ(saved.size(), QSize(100, 100));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32).pixel(50, 50), qRgb(255, 255, 255));
+}
