@@ -1,6 +1,7 @@
 #include "frmMDI.h"
 
 #include "DocumentCommands.h"
+#include "ImgScan1.h"
 #include "IniFile.h"
 #include "OcrDll.h"
 #include "OpenRequest.h"
@@ -8,6 +9,8 @@
 #include "RecentFileItems.h"
 #include "RecentFiles.h"
 #include "RequestTakeover.h"
+#include "SaneScanner.h"
+#include "ScanCommands.h"
 #include "ViewModes.h"
 #include "frmGotoDlg.h"
 #include "frmSample.h"
@@ -267,6 +270,17 @@ void frmMDI::closeEvent(QCloseEvent* event) {
     }
     ocr_.unloadWindow();
     event->accept();
+}
+
+imaging::ImgScan* frmMDI::scanner() {
+    if (!scanner_) scanner_ = std::make_unique<acquire::ImgScan1>(std::make_unique<acquire::SaneScanner>(), prompter_);
+    return scanner_.get();
+}
+
+void frmMDI::offerUnsavedCaptures() {
+    palvenor::offerUnsavedCaptures(prompter_, [this] {
+        return DokumentAnlegen(QDir::currentPath(), QStringLiteral("NEU"), QString());
+    });
 }
 
 void frmMDI::bringToFront() {

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -47,7 +49,7 @@ public:
     void exitProgram() override;
     GoToAnswer runGoToDialog() override;
     QString startCommandLine() const override { return startCommandLine_; }
-    imaging::ImgScan* scanner() override { return nullptr; }
+    imaging::ImgScan* scanner() override;
     void setStartCommandLine(const QString& commandLine) { startCommandLine_ = commandLine; }
     void ZuletztHinzufuegen(const QString& path) override;
     void ZuletztMenue() override;
@@ -56,6 +58,8 @@ public:
 
     // A second program start asked this one to come to the front.
     void bringToFront();
+    // Offers the captures an earlier run scanned and did not save.
+    void offerUnsavedCaptures();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +89,7 @@ private:
     QMdiArea* area_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QString startCommandLine_;
+    std::unique_ptr<imaging::ImgScan> scanner_;  // made when first used
 };
 
 }  // namespace palvenor
