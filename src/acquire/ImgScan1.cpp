@@ -220,7 +220,7 @@ int ImgScan1::scanPages() {
         }
         ++done;
         showStored(where);
-        emit pageScanned(where.appendsDirectly ? pageCountOf(where.file) : position, where.file);
+        emit pageScanned(position, where.file);
         if (!wantsMore(done)) finish(0);
     });
     QObject::connect(scanner_.get(), &Scanner::pageEnded, &loop, [&](int status) {

@@ -2,6 +2,8 @@
 
 #include <sane/saneopts.h>
 
+#include <QElapsedTimer>
+
 #include <cmath>
 #include <vector>
 
@@ -21,6 +23,10 @@ bool isGreyMode(const QString& mode) {
 bool isColourMode(const QString& mode) {
     return mode.compare(QLatin1String(SANE_VALUE_SCAN_MODE_COLOR), Qt::CaseInsensitive) == 0;
 }
+
+// Progress is told when a page starts to come and then at most this often,
+// so that showing it costs little against reading the page.
+constexpr qint64 kProgressIntervalMs = 100;
 
 constexpr const char* kGeometry[] = {SANE_NAME_SCAN_TL_X, SANE_NAME_SCAN_TL_Y, SANE_NAME_SCAN_BR_X,
                                      SANE_NAME_SCAN_BR_Y};
@@ -309,6 +315,7 @@ SANE_Status SaneDevice::readPage(const SANE_Parameters& parameters, ScannedPage*
     constexpr int kChunk = 256 * 1024;
     std::vector<SANE_Byte> buffer(kChunk);
     int shownPercent = -1;
+    QElapsedTimer sinceShown;
     for (;;) {
         SANE_Int length = 0;
         const SANE_Status status = sane_read(handle_, buffer.data(), kChunk, &length);
@@ -317,7 +324,10 @@ SANE_Status SaneDevice::readPage(const SANE_Parameters& parameters, ScannedPage*
         if (status != SANE_STATUS_GOOD) return status;
         page->data.append(reinterpret_cast<const char*>(buffer.data()), length);
         const int percent = expected > 0 ? int(page->data.size() * 100 / expected) : 0;
-        if (percent != shownPercent) emit progress(shownPercent = percent);
+        if (percent != shownPercent && (shownPercent < 0 || sinceShown.hasExpired(kProgressIntervalMs))) {
+            emit progress(shownPercent = percent);
+            sinceShown.restart();
+        }
     }
     if (page->bytesPerLine <= 0) return SANE_STATUS_IO_ERROR;
     page->height = int(page->data.size() / page->bytesPerLine);
