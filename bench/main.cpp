@@ -23,6 +23,7 @@ namespace palvenor::bench {
 
 void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
+void scanFigures(int runs);    // ScanBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
 
@@ -324,6 +325,7 @@ int run(bool quick)
     pageSequenceFigures(books, BookPages, runs.wholeBook);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);
+    scanFigures(quick ? 1 : 3);
     print("peak_rss_mib", peakRssMiB());
     return 0;
 }
