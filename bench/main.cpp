@@ -229,11 +229,9 @@ void viewFigures(const SampleBooks& books, const Runs& runs)
 
 std::vector<imaging::PageSource> everyPageOf(const QString& book)
 {
-    std::vector<imaging::PageSource> pages(BookPages);
-    for (int i = 0; i < BookPages; ++i) {
-        pages[size_t(i)].file = book;
-        pages[size_t(i)].page = i + 1;
-    }
+    std::vector<imaging::PageSource> pages;
+    for (int i = 1; i <= BookPages; ++i)
+        pages.push_back(imaging::pageOfFile(book, i));
     return pages;
 }
 

@@ -21,7 +21,7 @@ OcrService::~OcrService() = default;
 
 ocr::frmOCR& OcrService::window() {
     if (!window_) {
-        window_ = std::make_unique<ocr::frmOCR>(prompter_, settings_);
+        window_ = std::make_unique<ocr::frmOCR>(prompter_, settings_, pageArea());
         window_->runOcrCommand = [this] {
             if (frmSample* document = activeDocument_()) mnuOCR_Click(*document);
         };
@@ -30,6 +30,14 @@ ocr::frmOCR& OcrService::window() {
         });
     }
     return *window_;
+}
+
+// Where the active book shows its page, in screen coordinates.
+QRect OcrService::pageArea() const {
+    frmSample* document = activeDocument_();
+    if (!document) return QRect();
+    const QWidget& view = document->oleImgEdit1();
+    return QRect(view.mapToGlobal(QPoint(0, 0)), view.size());
 }
 
 void OcrService::unloadWindow() {
@@ -44,6 +52,7 @@ void OcrService::mnuOCR_Click(frmSample& document) {
     }
     const bool copied = copySelection(document);
     document.selectionPresent = false;
+    document.oleImgEdit1().setSelectionRect(QRect());
     const double dpi = document.oleImgEdit1().ImageResolutionX();
     ocr::formatOptions.ResolutionFactor = float(std::lround(dpi) * 39);
     if (!window().isVisible()) window().showNormal();

@@ -2,6 +2,8 @@
 
 #include "OcrSettings.h"
 
+#include <QRect>
+
 #include <functional>
 #include <memory>
 
@@ -42,6 +44,7 @@ public:
 
 private:
     bool copySelection(frmSample& document);
+    QRect pageArea() const;
     void showWindow();
 
     Prompter& prompter_;

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace palvenor {
 
 class frmSample;
@@ -16,6 +18,19 @@ void takeChangedBook(frmSample& window);
 // The page arrows follow the shown page: back while there is a page before
 // it, forward while there is one after it.
 void followPageArrows(frmSample& window);
+
+// Shows the label "Bitte warten ..." over the page view while a page is
+// written, and hides it again when it goes out of scope.
+class PleaseWait {
+public:
+    explicit PleaseWait(frmSample& window);
+    ~PleaseWait();
+    PleaseWait(const PleaseWait&) = delete;
+    PleaseWait& operator=(const PleaseWait&) = delete;
+
+private:
+    QWidget* label_;
+};
 
 // A failed page operation: the command's numbered place ("Pos.4 ") and
 // the error number, in a plain box.

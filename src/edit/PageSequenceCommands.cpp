@@ -155,8 +155,12 @@ imaging::ImagingError PageSequenceCommands::replaceShownPage(const QString& sour
 // written as CCITT G4 as saving the page would write it.
 void PageSequenceCommands::mnuRescanClip_Click() {
     if (!clipboardToTempPicture()) return;
-    if (const imaging::ImagingError error = replaceShownPage(tempPictureFile(), 1); !error.ok())
-        reportFailure(w_, error);
+    imaging::ImagingError error;
+    {
+        const PleaseWait wait(w_);
+        error = replaceShownPage(tempPictureFile(), 1);
+    }
+    if (!error.ok()) reportFailure(w_, error);
 }
 
 bool PageSequenceCommands::scannerReady() {

@@ -7,12 +7,15 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTextEdit>
 #include <QThread>
 
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace palvenor::ocr {
 
@@ -24,6 +27,46 @@ bool clipboardHoldsPicture() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     return data && data->hasImage();
 }
+
+// The hourglass over windows while a job runs, also over their parts that
+// show a pointer of their own, such as the page view. Each part gets its
+// pointer back, unless it was given another one meanwhile.
+class BusyPointers {
+public:
+    explicit BusyPointers(std::initializer_list<QWidget*> windows) {
+        for (QWidget* window : windows) {
+            if (!window) continue;
+            makeBusy(window);
+            for (QWidget* part : window->findChildren<QWidget*>())
+                if (part->testAttribute(Qt::WA_SetCursor)) makeBusy(part);
+        }
+    }
+    ~BusyPointers() {
+        for (const Kept& kept : kept_) {
+            if (!kept.widget || kept.widget->cursor().shape() != Qt::WaitCursor) continue;
+            if (kept.own)
+                kept.widget->setCursor(*kept.own);
+            else
+                kept.widget->unsetCursor();
+        }
+    }
+    BusyPointers(const BusyPointers&) = delete;
+    BusyPointers& operator=(const BusyPointers&) = delete;
+
+private:
+    struct Kept {
+        QPointer<QWidget> widget;
+        std::optional<QCursor> own;  // none: the widget shows its parent's pointer
+    };
+
+    void makeBusy(QWidget* widget) {
+        kept_.push_back({widget, widget->testAttribute(Qt::WA_SetCursor) ? std::optional(widget->cursor())
+                                                                          : std::nullopt});
+        widget->setCursor(Qt::WaitCursor);
+    }
+
+    std::vector<Kept> kept_;
+};
 
 }  // namespace
 
@@ -52,10 +95,9 @@ void OcrJob::RunOcr() {
 // Failures of the engine calls are reported by the engine itself.
 void OcrJob::DoOcrJob(int32_t jobNo) {
     if (engine_.OcrDoJob(jobNo, toBytes(configuredJob)) != 0) return;
-    setBusyPointers(true);
+    const BusyPointers busy{documentWindow_.data(), &window_};
     const std::optional<int32_t> status = waitForJob(jobNo);
     if (status == OcrEngine::kFinished && GetOcrResults(jobNo, &window_.lastResults)) showResults();
-    setBusyPointers(false);
 }
 
 // Asks for the job's status every 100 ms, letting the windows work before
@@ -112,16 +154,6 @@ bool OcrJob::GetOcrResults(int32_t jobNo, Results* results) {
         results->items.clear();
     }
     return true;
-}
-
-void OcrJob::setBusyPointers(bool busy) {
-    for (QWidget* window : {static_cast<QWidget*>(documentWindow_.data()), static_cast<QWidget*>(&window_)}) {
-        if (!window) continue;
-        if (busy)
-            window->setCursor(Qt::WaitCursor);
-        else
-            window->unsetCursor();
-    }
 }
 
 }  // namespace palvenor::ocr

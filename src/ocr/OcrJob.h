@@ -37,7 +37,6 @@ private:
     // Waits for the job; the status it ended with, or nullopt when asking failed.
     std::optional<int32_t> waitForJob(int32_t jobNo);
     void showResults();
-    void setBusyPointers(bool busy);
 
     OcrEngine& engine_;
     frmOCR& window_;

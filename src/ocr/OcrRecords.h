@@ -19,6 +19,13 @@ constexpr int16_t kOcrFalse = 0;
 // A flag of the records is set when it is anything but false.
 constexpr bool isSet(int16_t flag) { return flag != kOcrFalse; }
 
+// Orientation values of the options besides the quarter turns 1, 2, 3.
+constexpr uint8_t kDetectOrientation = 0;
+constexpr uint8_t kNeverRotate = 255;
+constexpr bool isOrientation(double value) {
+    return value == kDetectOrientation || value == 1 || value == 2 || value == 3 || value == kNeverRotate;
+}
+
 struct ProcessOptions {                       // 540 bytes
     int32_t StructId = 0;                     // 0
     int16_t InvertWholePage = kOcrFalse;      // 4

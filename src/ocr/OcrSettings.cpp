@@ -1,14 +1,12 @@
 #include "OcrSettings.h"
 
 #include "OcrJob.h"
+#include "WindowPlacement.h"
 #include "frmOCR.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSettings>
 #include <QTextEdit>
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -75,21 +73,6 @@ QString disabledCharacters(const ProcessOptions& options) {
     return marks;
 }
 
-// Moves rect onto the screen it overlaps most, or the primary one, shrinking
-// it where it is larger than that screen.
-QRect placedOnScreen(QRect rect) {
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().contains(rect)) return rect;
-    QScreen* screen = QGuiApplication::screenAt(rect.center());
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return rect;
-    const QRect area = screen->availableGeometry();
-    rect.setSize(rect.size().boundedTo(area.size()));
-    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() + 1 - rect.width()));
-    rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() + 1 - rect.height()));
-    return rect;
-}
-
 int readTwips(QSettings& settings, const QString& key, int pixels) {
     const auto value = readNumber(settings, key);
     return value ? int(*value) / kTwipsPerPixel : pixels;
@@ -98,7 +81,7 @@ int readTwips(QSettings& settings, const QString& key, int pixels) {
 void loadPlacement(frmOCR& window, QSettings& settings) {
     settings.beginGroup(QStringLiteral("Window"));
     const auto state = readNumber(settings, QStringLiteral("State"));
-    const QRect current = window.geometry();
+    const QRect current = outerRect(window);
     const QRect saved(readTwips(settings, QStringLiteral("Left"), current.left()),
                       readTwips(settings, QStringLiteral("Top"), current.top()),
                       readTwips(settings, QStringLiteral("Width"), current.width()),
@@ -107,7 +90,7 @@ void loadPlacement(frmOCR& window, QSettings& settings) {
     if (state && int(*state) == kStateMaximised)
         window.setWindowState(Qt::WindowMaximized);
     else
-        window.setGeometry(placedOnScreen(saved));
+        setOuterRect(window, placedOnScreen(saved));
 }
 
 void savePlacement(const frmOCR& window, QSettings& settings) {
@@ -116,7 +99,7 @@ void savePlacement(const frmOCR& window, QSettings& settings) {
         settings.setValue(QStringLiteral("State"),
                           QString::number(window.isMaximized() ? kStateMaximised : 0));
     if (!window.isMinimized() && !window.isMaximized()) {
-        const QRect rect = window.geometry();
+        const QRect rect = outerRect(window);
         settings.setValue(QStringLiteral("Left"), QString::number(rect.left() * kTwipsPerPixel));
         settings.setValue(QStringLiteral("Top"), QString::number(rect.top() * kTwipsPerPixel));
         settings.setValue(QStringLiteral("Width"), QString::number(rect.width() * kTwipsPerPixel));
@@ -213,7 +196,7 @@ void loadProcessOptions(QSettings& settings, ProcessOptions& options) {
     settings.beginGroup(QStringLiteral("OCR"));
     for (const auto& [key, field] : kProcessFlags) readFlag(settings, QString::fromLatin1(key), options.*field);
     if (const auto orientation = readNumber(settings, QStringLiteral("Orientation"));
-        orientation && *orientation >= 0 && *orientation <= 3)
+        orientation && isOrientation(*orientation))
         options.Orientation = uint8_t(*orientation);
     readDisabledCharacters(settings, options);
     settings.endGroup();

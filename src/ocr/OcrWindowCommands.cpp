@@ -159,6 +159,10 @@ void OcrWindowCommands::copyText() {
 
 void OcrWindowCommands::closeWindow() {
     copyText();
+    unloadWindow();
+}
+
+void OcrWindowCommands::unloadWindow() {
     window_.AppendNext = false;
     window_.close();
 }
@@ -179,6 +183,10 @@ void OcrWindowCommands::appendText() {
     if (window_.runOcrCommand) window_.runOcrCommand();
     window_.RTF0->moveCursor(QTextCursor::End);
 }
+
+void OcrWindowCommands::insertMaleSymbol() { insertSymbol(kMaleSymbol); }
+
+void OcrWindowCommands::insertFemaleSymbol() { insertSymbol(kFemaleSymbol); }
 
 void OcrWindowCommands::insertSymbol(QChar symbol) { window_.RTF0->insertPlainText(QString(symbol)); }
 

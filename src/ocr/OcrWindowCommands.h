@@ -32,11 +32,16 @@ public:
     void saveText();
     void chooseFont();
     void copyText();
+    // "&Schließen": copies the text, then unloads the window.
     void closeWindow();
+    // Unloads the window; the text goes with it.
+    void unloadWindow();
     void hideWindow();
     void newText();
     void appendText();
-    void insertSymbol(QChar symbol);
+    // The male and female signs, inserted at the caret.
+    void insertMaleSymbol();
+    void insertFemaleSymbol();
     void showHelp();
     void showAbout();
 
@@ -48,6 +53,7 @@ private:
     bool confirmReplace();
     void reformatConfirmed();
     bool writeText(const QString& path);
+    void insertSymbol(QChar symbol);
 
     frmOCR& window_;
     Prompter& prompter_;

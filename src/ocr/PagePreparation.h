@@ -23,10 +23,6 @@ struct PreparedPage {
 // How many clockwise quarter turns make the page upright (0 when unsure).
 using UprightFinder = std::function<int(Pix* page, int dotsPerInch)>;
 
-// Orientation values of the options besides the quarter turns 1, 2, 3.
-constexpr uint8_t kDetectOrientation = 0;
-constexpr uint8_t kNeverRotate = 255;
-
 // The pix is null when the picture cannot be converted.
 PreparedPage preparePage(const QImage& picture, const ProcessOptions& options, int dotsPerInch,
                          const UprightFinder& findUpright);

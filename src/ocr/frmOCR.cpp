@@ -1,12 +1,16 @@
 #include "frmOCR.h"
 
 #include "FormatResults.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -18,9 +22,15 @@ namespace palvenor::ocr {
 
 FormatOptions formatOptions;
 
-frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
-    : QMainWindow(parent),
-      RTF0(new QTextEdit),
+namespace {
+
+const QString kMaleToolTip = QStringLiteral("Männchen-Zeichen %1 einfügen").arg(kMaleSymbol);
+const QString kFemaleToolTip = QStringLiteral("Weibchen-Zeichen %1 einfügen").arg(kFemaleSymbol);
+
+}  // namespace
+
+frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, const QRect& pageArea)
+    : RTF0(new QTextEdit),
       prompter_(prompter),
       store_(std::move(store)),
       commands_(*this, prompter) {
@@ -34,8 +44,10 @@ frmOCR::frmOCR(Prompter& prompter, OcrSettingsStore store, QWidget* parent)
     makeFileMenu();
     makeOptionsMenu();
     makeHelpMenu();
+    makePopupMenu();
     connect(RTF0, &QTextEdit::textChanged, this, &frmOCR::noteTextChanged);
     RTF0->installEventFilter(this);
+    placeBeside(pageArea);
     loadOcrSettings(*this, *store_.open());
     showFormatOptions();
 }
@@ -61,7 +73,7 @@ void frmOCR::makeFileMenu() {
     addCommand(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Speichern ..."),
                &OcrWindowCommands::saveText);
     addCommand(file, QStringLiteral("mnuFileExit"), QStringLiteral("OCR Be&enden"),
-               &OcrWindowCommands::closeWindow);
+               &OcrWindowCommands::unloadWindow);
 }
 
 void frmOCR::makeOptionsMenu() {
@@ -112,6 +124,7 @@ QWidget* frmOCR::makeButtonColumn() {
         button->setObjectName(name);
         layout->addWidget(button);
         connect(button, &QPushButton::clicked, this, run);
+        return button;
     };
     addButton(QStringLiteral("cCopy"), QStringLiteral("&Kopieren"), [this] { commands_.copyText(); });
     addButton(QStringLiteral("cEnde"), QStringLiteral("&Schließen"), [this] { commands_.closeWindow(); });
@@ -119,11 +132,34 @@ QWidget* frmOCR::makeButtonColumn() {
     addButton(QStringLiteral("cNeu"), QStringLiteral("&Neu"), [this] { commands_.newText(); });
     addButton(QStringLiteral("cPlus"), QStringLiteral("&Anfügen"), [this] { commands_.appendText(); });
     for (const QString& name : {QStringLiteral("cMaennchen"), QStringLiteral("cMaennchen2")})
-        addButton(name, QString(kMaleSymbol), [this] { commands_.insertSymbol(kMaleSymbol); });
+        addButton(name, QString(kMaleSymbol), [this] { commands_.insertMaleSymbol(); })->setToolTip(kMaleToolTip);
     for (const QString& name : {QStringLiteral("cWeibchen"), QStringLiteral("cWeibchen2")})
-        addButton(name, QString(kFemaleSymbol), [this] { commands_.insertSymbol(kFemaleSymbol); });
+        addButton(name, QString(kFemaleSymbol), [this] { commands_.insertFemaleSymbol(); })
+            ->setToolTip(kFemaleToolTip);
     layout->addStretch();
     return column;
+}
+
+void frmOCR::placeBeside(QRect pageArea) {
+    if (pageArea.isEmpty()) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return;
+        pageArea = screen->availableGeometry();
+    }
+    setOuterRect(*this, placedOnScreen(besideThePage(*this, pageArea)));
+}
+
+// Right-clicking the text opens this menu instead of the text box's own.
+void frmOCR::makePopupMenu() {
+    auto* popup = new QMenu(this);
+    popup->setObjectName(QStringLiteral("mnuPopup1"));
+    addCommand(popup, QStringLiteral("mnuMann"), QStringLiteral("&Männchen %1").arg(kMaleSymbol),
+               &OcrWindowCommands::insertMaleSymbol);
+    addCommand(popup, QStringLiteral("mnuWeib"), QStringLiteral("&Weibchen %1").arg(kFemaleSymbol),
+               &OcrWindowCommands::insertFemaleSymbol);
+    RTF0->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RTF0, &QWidget::customContextMenuRequested, popup,
+            [this, popup](const QPoint& at) { popup->popup(RTF0->viewport()->mapToGlobal(at)); });
 }
 
 void frmOCR::showFormatOptions() {

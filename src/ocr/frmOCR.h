@@ -45,8 +45,10 @@ class frmOCR : public QMainWindow {
     Q_OBJECT
 public:
     // Loads the settings from store; closing the window saves them there.
+    // Without a place stored, the window opens beside the page, in the right
+    // third of pageArea (in screen coordinates; empty: the primary screen).
     explicit frmOCR(Prompter& prompter, OcrSettingsStore store = OcrSettingsStore::userStore(),
-                    QWidget* parent = nullptr);
+                    const QRect& pageArea = QRect());
 
     // True: the next formatting run appends its text behind the present text
     // instead of replacing it, and a format toggle asks before it replaces
@@ -102,6 +104,8 @@ private:
     void makeOptionsMenu();
     void makeFormatMenu(QMenu* options);
     void makeHelpMenu();
+    void makePopupMenu();
+    void placeBeside(QRect pageArea);
     QWidget* makeButtonColumn();
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
                         void (OcrWindowCommands::*command)());

@@ -59,13 +59,12 @@ struct Rotation {
 };
 
 const Rotation kRotations[] = {
-    {"&Automatisch", "Detect and rotate automaticallly", 0},
-    {"&Nicht drehen", "Never rotate", 255},
+    {"&Automatisch", "Detect and rotate automaticallly", kDetectOrientation},
+    {"&Nicht drehen", "Never rotate", kNeverRotate},
     {"Drehen +&90°", "Rotate the image 90° before processing", 1},
     {"Drehen +&180°", "Rotate the image 180° before processing", 2},
     {"Drehen +&270°", "Rotate the image 270° before processing", 3},
 };
-constexpr int kAutomaticOrientation = 0;
 
 struct Group {
     const char* name;
@@ -287,7 +286,7 @@ void frmProcessOptions::toggleCharacter(int code) {
 
 void frmProcessOptions::resetToFactory() {
     setGroupEnabled(groups_.front().ranges, true, job_.Options.DisableCharacter);
-    orientation_->button(kAutomaticOrientation)->setChecked(true);
+    orientation_->button(kDetectOrientation)->setChecked(true);
     for (size_t i = 0; i < switches_.size(); ++i) switches_[i]->setChecked(kSwitches[i].factoryChecked);
     picCharacters_->update();
     showGroupStates();

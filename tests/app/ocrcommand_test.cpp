@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
@@ -34,6 +36,14 @@ struct OcrScene : FrameScene {
 
     void chooseOcr() { window->findChild<QAction*>(QStringLiteral("mnuOCR"))->trigger(); }
     QString recognised() { return frame.ocr().window().RTF0->toPlainText(); }
+    // Pixels of the page view in the blue of the selection rectangle.
+    int dashedRectanglePixels() {
+        const QImage shown = window->oleImgEdit1().viewport()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) count += shown.pixelColor(x, y) == QColor(Qt::blue);
+        return count;
+    }
 };
 
 }  // namespace
@@ -58,6 +68,43 @@ TEST(OcrCommand, TheMarkedParagraphsComeOutAsTheirText) {
     const QString text = scene.recognised();
     scene.chooseOcr();
     EXPECT_EQ(scene.recognised(), text);
+}
+
+TEST(OcrCommand, TheMarkedRectangleGoesAwayWithTheSelectionFlag) {
+    const test::MarkedPage& page = test::twoParagraphPage();
+    ASSERT_TRUE(page.ok()) << "no sample page";
+    OcrScene scene;
+    imaging::oleImgEdit& edit = scene.window->oleImgEdit1();
+    edit.setSelectionRect(page.area);
+    scene.window->selectionPresent = true;
+    ASSERT_GT(scene.dashedRectanglePixels(), 0);
+
+    scene.chooseOcr();
+    EXPECT_FALSE(scene.window->selectionPresent);
+    EXPECT_TRUE(edit.SelectionRect().isEmpty());
+    EXPECT_EQ(scene.dashedRectanglePixels(), 0);
+}
+
+// The frame the window system puts around the window may differ from the
+// one the placement expects by a few pixels.
+TEST(OcrCommand, TheOcrWindowFirstOpensBesideThePageOfTheBook) {
+    OcrScene scene;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    scene.frame.setGeometry(screen.adjusted(20, 20, -40, -40));
+    scene.frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scene.frame));
+    const QWidget& view = scene.window->oleImgEdit1();
+    const QRect page(view.mapToGlobal(QPoint(0, 0)), view.size());
+    ASSERT_TRUE(screen.contains(page));
+
+    scene.chooseOcr();
+    const ocr::frmOCR& window = scene.frame.ocr().window();
+    EXPECT_EQ(window.pos().y(), page.top());
+    EXPECT_GE(window.pos().x(), page.left() + page.width() / 2);
+    const QRect placed = window.frameGeometry();
+    EXPECT_NEAR(placed.right(), page.right(), 8);
+    EXPECT_NEAR(placed.bottom(), page.bottom(), 30);
+    EXPECT_TRUE(screen.contains(placed));
 }
 
 TEST(OcrCommand, WithoutAMarkedAreaOnlyTheWindowComesForward) {
@@ -93,6 +140,33 @@ TEST(OcrCommand, UnloadingTheWindowShutsTheEngineDownThenSavesTheSettings) {
     EXPECT_TRUE(settingsAtShutdown.isEmpty()) << settingsAtShutdown.join(' ').toStdString();
     EXPECT_TRUE(QSettings(scene.ocrSettings, QSettings::IniFormat).contains(QStringLiteral("Window/Left")));
     EXPECT_FALSE(service.window().isVisible());
+}
+
+TEST(OcrCommand, TheHourglassShowsOverThePageViewWhileTheJobRuns) {
+    OcrScene scene;
+    auto engine = std::make_unique<test::ScriptedEngine>();
+    test::ScriptedEngine& job = *engine;
+    OcrService service(scene.prompter, [&engine] { return std::move(engine); }, [] { return nullptr; });
+    service.useSettings(ocr::OcrSettingsStore::iniFile(scene.ocrSettings));
+    imaging::oleImgEdit& edit = scene.window->oleImgEdit1();
+    edit.setMousePointer(imaging::oleImgEdit::PointerMark);
+    QWidget* pageView = edit.viewport();
+    ASSERT_EQ(pageView->cursor().shape(), Qt::CrossCursor);
+
+    job.statuses = {0, 1};
+    const std::vector<QWidget*> shown{pageView, scene.window, &service.window()};
+    std::vector<Qt::CursorShape> whileBusy;
+    job.onStatus = [&] {
+        for (QWidget* widget : shown) whileBusy.push_back(widget->cursor().shape());
+    };
+    edit.setSelectionRect(QRect(0, 0, 50, 50));
+    scene.window->selectionPresent = true;
+    service.mnuOCR_Click(*scene.window);
+    ASSERT_EQ(whileBusy.size(), 6u);
+    for (const Qt::CursorShape shape : whileBusy) EXPECT_EQ(shape, Qt::WaitCursor);
+    EXPECT_EQ(pageView->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(scene.window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(service.window().cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST(OcrCommand, ClosingTheFrameUnloadsTheOcrWindowShownOrHidden) {

@@ -6,6 +6,7 @@
 #include "ProgramTemp.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QFileInfo>
 
 using namespace palvenor;
@@ -229,7 +230,14 @@ TEST(ReplacePages, TheClipboardPictureTakesTheShownPagesPlace) {
     PageScene scene(3);
     scene.goTo(2);
     putOnClipboard(framedPicture(88, 44, Qt::darkGreen));
+    bool waitShown = false;
+    QObject::connect(&scene.w->oleImgEdit1(), &imaging::oleImgEdit::pageShown, [&] {
+        if (auto* label = scene.w->findChild<QLabel*>(QStringLiteral("Label1")))
+            waitShown = !label->isHidden() && label->text() == QStringLiteral("Bitte warten ...");
+    });
     scene.run("mnuRescanClip");
+    EXPECT_TRUE(waitShown);
+    EXPECT_TRUE(scene.w->findChild<QLabel*>(QStringLiteral("Label1"))->isHidden());
     EXPECT_EQ(scene.sequence(), "A1 88x44 A3");
     EXPECT_EQ(readPages(scene.path)[1].compression, COMPRESSION_CCITTFAX4);
     EXPECT_EQ(scene.view(), "2 [2] of 3 <>");

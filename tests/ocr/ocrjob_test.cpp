@@ -52,7 +52,7 @@ struct JobScene : test::OcrWindowScene {
         QGuiApplication::clipboard()->setImage(picture);
         engine.block = blockOf({item('a', 0), item('b', 12)});
     }
-    void run() { OcrJob(engine, window, prompter, nullptr).RunOcr(); }
+    void run(QWidget* documentWindow = nullptr) { OcrJob(engine, window, prompter, documentWindow).RunOcr(); }
     QString text() { return window.RTF0->toPlainText(); }
 };
 
@@ -73,6 +73,23 @@ TEST(OcrJob, AFinishedJobIsFetchedFormattedAndTheEngineShutDown) {
     EXPECT_TRUE(s.prompter.shown().empty());
     EXPECT_EQ(s.window.lastResults.items.size(), 2u);
     EXPECT_TRUE(s.window.cursor().shape() == Qt::ArrowCursor);
+}
+
+TEST(OcrJob, APointerChosenDuringTheJobStaysAfterIt) {
+    JobScene s;
+    QWidget document;
+    auto* view = new QWidget(&document);
+    auto* tool = new QWidget(&document);
+    view->setCursor(Qt::CrossCursor);
+    tool->setCursor(Qt::CrossCursor);
+    s.engine.statuses = {0, 1};
+    s.engine.onStatus = [&] {
+        if (tool->cursor().shape() == Qt::WaitCursor) tool->setCursor(Qt::OpenHandCursor);
+    };
+    s.run(&document);
+    EXPECT_EQ(view->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(tool->cursor().shape(), Qt::OpenHandCursor);
+    EXPECT_EQ(document.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST(OcrJob, ASetUpFailureSaysSoAndDoesNotShutDown) {

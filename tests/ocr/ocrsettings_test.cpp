@@ -1,5 +1,6 @@
 #include "OcrJob.h"
 #include "OcrSettings.h"
+#include "WindowPlacement.h"
 #include "ScriptedPrompter.h"
 #include "frmOCR.h"
 
@@ -7,6 +8,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -122,6 +124,18 @@ TEST_F(OcrSettings, ARoundTripKeepsEveryOption) {
     EXPECT_EQ(window->resultsFolder, dir.path());
 }
 
+TEST_F(OcrSettings, EveryOrientationSurvivesARestart) {
+    for (const uint8_t orientation : {kNeverRotate, uint8_t(1), uint8_t(3), kDetectOrientation}) {
+        const auto window = openWindow();
+        configuredJob.Options.Orientation = orientation;
+        window->close();
+        EXPECT_EQ(ini()->value("OCR/Orientation").toString(), QString::number(orientation));
+        configuredJob.Options.Orientation = 2;
+        openWindow();
+        EXPECT_EQ(configuredJob.Options.Orientation, orientation);
+    }
+}
+
 TEST_F(OcrSettings, CollapseYIsStoredAsBlankLinesAllowed) {
     ini()->setValue("Results/CollapseY", "True");
     openWindow();
@@ -172,6 +186,7 @@ TEST_F(OcrSettings, DisabledCharactersReadShortLongAndOddStrings) {
     EXPECT_EQ(flags[2], kOcrFalse);
 }
 
+// The stored rectangle is the window's outer one, title bar included.
 TEST_F(OcrSettings, ARectangleOffEveryScreenIsMovedOntoTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     {
@@ -182,11 +197,34 @@ TEST_F(OcrSettings, ARectangleOffEveryScreenIsMovedOntoTheScreen) {
         stored->setValue("Window/Height", "6750");
     }
     const auto window = openWindow();
-    EXPECT_TRUE(screen.contains(window->geometry())) << window->geometry().x() << "," << window->geometry().y();
-    EXPECT_EQ(window->geometry().size(), QSize(600, 450));
+    const QRect placed = outerRect(*window);
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y();
+    EXPECT_EQ(placed.size(), QSize(600, 450));
+    EXPECT_EQ(placed.top(), screen.top());
 }
 
-TEST_F(OcrSettings, ARectangleOnTheScreenIsKept) {
+TEST_F(OcrSettings, AWindowOfALargerScreenIsKeptOnTheSmallerOne) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        QRect before;  // on a screen of 1600 x 1000
+        QSize after;
+    } cases[] = {{QRect(1000, 500, 580, 480), QSize(580, 480)}, {QRect(0, 0, 1600, 1000), screen.size()}};
+    for (const auto& c : cases) {
+        {
+            const auto stored = ini();
+            stored->setValue("Window/Left", QString::number(c.before.left() * 15));
+            stored->setValue("Window/Top", QString::number(c.before.top() * 15));
+            stored->setValue("Window/Width", QString::number(c.before.width() * 15));
+            stored->setValue("Window/Height", QString::number(c.before.height() * 15));
+        }
+        const auto window = openWindow();
+        const QRect placed = outerRect(*window);
+        EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y();
+        EXPECT_EQ(placed.size(), c.after);
+    }
+}
+
+TEST_F(OcrSettings, ARectangleOnTheScreenIsKeptAndStoredAgainAsItWas) {
     {
         const auto stored = ini();
         stored->setValue("Window/Left", "300");
@@ -195,5 +233,28 @@ TEST_F(OcrSettings, ARectangleOnTheScreenIsKept) {
         stored->setValue("Window/Height", "6750");
     }
     const auto window = openWindow();
-    EXPECT_EQ(window->geometry(), QRect(20, 30, 600, 450));
+    EXPECT_EQ(outerRect(*window), QRect(20, 30, 600, 450));
+    EXPECT_EQ(window->pos(), QPoint(20, 30));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->close();
+    const auto stored = ini();
+    for (const auto& [key, twips] : {std::pair("Window/Left", "300"), std::pair("Window/Top", "450"),
+                                     std::pair("Window/Width", "9000"), std::pair("Window/Height", "6750")})
+        EXPECT_EQ(stored->value(key).toString(), twips) << key;
+}
+
+TEST_F(OcrSettings, AFirstStartOpensTheWindowOnTheScreenBesideThePage) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect page(screen.left() + 10, screen.top() + 60, screen.width() - 20, screen.height() - 80);
+    for (const QRect& area : {page, QRect()}) {
+        const auto window = std::make_unique<frmOCR>(prompter, store(), area);
+        const QRect beside = area.isEmpty() ? screen : area;
+        const QRect placed = outerRect(*window);
+        EXPECT_EQ(placed.top(), beside.top());
+        EXPECT_EQ(placed.height(), beside.height());
+        EXPECT_EQ(placed.right(), beside.right());
+        EXPECT_GE(placed.left(), beside.left() + beside.width() / 2);
+        EXPECT_TRUE(screen.contains(placed));
+    }
 }

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QMenu>
+#include <QContextMenuEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -262,6 +264,35 @@ TEST_F(OcrWindow, SymbolButtonsInsertTheMaleAndFemaleSigns) {
     EXPECT_EQ(text(), QStringLiteral("\u2642\u2640\u2642\u2640"));
 }
 
+TEST_F(OcrWindow, TheSymbolButtonsSayWhatTheyInsert) {
+    for (const char* name : {"cMaennchen", "cMaennchen2"})
+        EXPECT_EQ(button(name)->toolTip(), QStringLiteral("Männchen-Zeichen \u2642 einfügen")) << name;
+    for (const char* name : {"cWeibchen", "cWeibchen2"})
+        EXPECT_EQ(button(name)->toolTip(), QStringLiteral("Weibchen-Zeichen \u2640 einfügen")) << name;
+}
+
+TEST_F(OcrWindow, ARightClickInTheTextOpensThePopUpMenuOfTheSymbols) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    auto* popup = window->findChild<QMenu*>(QStringLiteral("mnuPopup1"));
+    ASSERT_NE(popup, nullptr);
+    EXPECT_FALSE(popup->isVisible());
+    QWidget* textArea = window->RTF0->viewport();
+    const QPoint at(20, 10);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, textArea->mapToGlobal(at));
+    QApplication::sendEvent(textArea, &rightClick);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->actions(), (QList<QAction*>{action("mnuMann"), action("mnuWeib")}));
+    EXPECT_EQ(action("mnuMann")->text(), QStringLiteral("&Männchen \u2642"));
+    EXPECT_EQ(action("mnuWeib")->text(), QStringLiteral("&Weibchen \u2640"));
+    popup->close();
+
+    window->RTF0->clear();
+    action("mnuWeib")->trigger();
+    action("mnuMann")->trigger();
+    EXPECT_EQ(text(), QStringLiteral("\u2640\u2642"));
+}
+
 TEST_F(OcrWindow, CopyTakesTheSelectionOrElseAllText) {
     button("cCopy")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), text());
@@ -283,6 +314,18 @@ TEST_F(OcrWindow, HideSetsAppendNextAndCloseCopiesAndClearsIt) {
     const QString shown = text();
     button("cEnde")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), shown);
+    EXPECT_FALSE(window->AppendNext);
+    EXPECT_TRUE(QFile::exists(dir.filePath("ocr.ini")));
+}
+
+TEST_F(OcrWindow, QuitUnloadsTheWindowAndLeavesTheClipboardAlone) {
+    QApplication::clipboard()->setText(QStringLiteral("vorher kopiert"));
+    window->show();
+    editByHand();
+    action("mnuFileExit")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "vorher kopiert");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(text().isEmpty());
     EXPECT_FALSE(window->AppendNext);
     EXPECT_TRUE(QFile::exists(dir.filePath("ocr.ini")));
 }

@@ -23,6 +23,7 @@ struct ScriptedEngine : ocr::OcrEngine {
     int fetchResult = 0;
 
     std::function<void()> onShutdown;  // runs inside each shutdown call
+    std::function<void()> onStatus;    // runs inside each status call
 
     QStringList calls;
     QByteArray jobInfo;
@@ -45,6 +46,7 @@ struct ScriptedEngine : ocr::OcrEngine {
     int OcrGetJobStatus(int32_t, int32_t* status) override {
         *status = statuses[std::min<size_t>(size_t(statusCalls), statuses.size() - 1)];
         ++statusCalls;
+        if (onStatus) onStatus();
         return statusResult;
     }
     int OcrGetJobResults(int32_t, int32_t* byteCount, char* buffer) override {

@@ -170,6 +170,10 @@ PageSource oleImgEdit::shownPageSource() const {
         source.page = page_;
         return source;
     }
+    if (file_ && file_->fileType() == FileTypeTiff) {  // the page lends the new picture its describing entries
+        source.file = pagesFile_;
+        source.page = page_;
+    }
     source.picture = picture_;
     source.resolution = info_.xResolution > 0 ? info_.xResolution : 300;
     // A new page has no compression of its own yet: the page type's default.
@@ -189,7 +193,7 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
         if (i == page)
             pages.push_back(shownPageSource());
         else if (i <= count)
-            pages.push_back({file, i});
+            pages.push_back(pageOfFile(file, i));
     }
     return pages;
 }
@@ -213,7 +217,7 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
     }
     std::vector<PageSource> pages;
     for (int i = 1; i <= file_->pageCount(); ++i)
-        pages.push_back(i == page_ && modified_ ? shownPageSource() : PageSource{pagesFile_, i});
+        pages.push_back(i == page_ && modified_ ? shownPageSource() : pageOfFile(pagesFile_, i));
     status_ = writeBook(file, pages);
 }
 
@@ -438,10 +442,14 @@ PageTool* oleImgEdit::leftButtonTool() {
     return nullptr;
 }
 
+void oleImgEdit::setSelectionRect(const QRect& rect) {
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    selection_ = rect.normalized();
+    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+}
+
 void oleImgEdit::takeSelection(const QRect& area) {
-    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
-    selection_ = area;
-    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
+    setSelectionRect(area);
     emit selectionDrawn(area.x(), area.y(), area.width(), area.height());
 }
 
@@ -500,9 +508,7 @@ void oleImgEdit::updateCursor() {
 
 void oleImgEdit::setSelectionRectangle(bool on) {
     selectionRectangle_ = on;
-    if (on || selection_.isEmpty()) return;
-    repaintPageArea(QRectF(selection_).adjusted(-1, -1, 1, 1));
-    selection_ = QRect();
+    if (!on) setSelectionRect(QRect());
 }
 
 void oleImgEdit::ScrollImage(int direction, int amount) {

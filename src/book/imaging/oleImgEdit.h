@@ -72,7 +72,8 @@ public:
 
     // The selection rectangle in page pixels; empty when none is drawn.
     QRect SelectionRect() const { return selection_; }
-    void setSelectionRect(const QRect& rect) { selection_ = rect.normalized(); }
+    // Draws rect as the selection rectangle; an empty one removes it.
+    void setSelectionRect(const QRect& rect);
     // Zooms so that the selection fills the view and scrolls it into sight.
     void ZoomToSelection();
 
