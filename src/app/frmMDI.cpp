@@ -114,6 +114,9 @@ void frmMDI::buildMenus() {
         action->setObjectName(QStringLiteral("mnuNeu%1").arg(k));
         connect(action, &QAction::triggered, this, [this, k] { Neustart(k); });
     }
+    QAction* capture = file->addAction(QStringLiteral("Er&fassung beginnen"));
+    capture->setObjectName(QStringLiteral("mnuErfassen"));
+    connect(capture, &QAction::triggered, this, &frmMDI::mnuErfassen_Click);
     mnuRecentFile_ = addRecentFileItems(*file, *this);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Beenden"));
@@ -141,6 +144,14 @@ void frmMDI::mnuRecentFile_Click(int index) {
     Kommandozeile = RecentFiles::pathOfCaption(mnuRecentFile_[index]->text());
     mnuOpen_Click();
     ZuletztMenue();
+}
+
+// A capture into a new window; the window goes again when nothing came.
+void frmMDI::mnuErfassen_Click() {
+    frmSample* window = DokumentAnlegen(QDir::currentPath(), QStringLiteral("NEU"), QString());
+    ScanCommands(*window).mnuErfassen_Click();
+    const imaging::oleImgEdit& edit = window->oleImgEdit1();
+    if (edit.Image().isEmpty() && edit.unsavedPagesFile().isEmpty()) discardWindow(window);
 }
 
 void frmMDI::Neustart(int k) {

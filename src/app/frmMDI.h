@@ -32,6 +32,8 @@ public:
 
     // Opens Kommandozeile in a new document window (or asks for a file).
     void mnuOpen_Click();
+    // A new document window with a fresh capture from the scanner.
+    void mnuErfassen_Click();
     // A new document window with a new one-page book of page type k (1..7).
     void Neustart(int k);
     // Creates and registers a document window and loads its request.

@@ -192,3 +192,24 @@ TEST(Capture, AnUnsavedCaptureDeclinedOnTheNextStartIsRemoved) {
     EXPECT_TRUE(acquire::unsavedCaptures().isEmpty());
     EXPECT_EQ(next.frame.documents().count(), 0);
 }
+
+TEST(Capture, TheFrameBeginsACaptureInANewWindowThatGoesWhenNothingCame) {
+    ScanScene s;
+    s.prepare(true);
+    s.statusAfter(2, "SANE_STATUS_NO_DOCS");
+    const QString target = s.scene.dir.filePath(QStringLiteral("neu.tif"));
+    s.scene.prompter.answerFile(target, 1);
+    auto* capture = s.scene.frame.findChild<QAction*>(QStringLiteral("mnuErfassen"));
+    ASSERT_NE(capture, nullptr);
+    EXPECT_EQ(capture->text(), QStringLiteral("Er&fassung beginnen"));
+    capture->trigger();
+    ASSERT_EQ(s.scene.frame.documents().count(), 1);
+    EXPECT_EQ(s.scene.frame.documents().Fenster(1)->oleImgEdit1().Image(), target);
+    EXPECT_TRUE(savedAsG4BlackPages(target, 2, kWidth100));
+
+    s.set("read-return-value", QStringLiteral("SANE_STATUS_COVER_OPEN"));
+    capture->trigger();
+    EXPECT_EQ(s.messages().value(0), QStringLiteral("Die Abdeckung des Scanners ist offen."));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.scene.frame.documents().count(), 1);
+}
