@@ -144,7 +144,13 @@ void addScanButton(frmSample& window) {
     button->setToolTip(QStringLiteral("Scanner Seiten anfügen"));
     QObject::connect(button, &QToolButton::clicked, &window, [&window] { ScanCommands(window).AddScan_Click(); });
     window.controls().add(button);
-    bar->addWidget(button);
+    // Beside the other button that adds pages, where it stays in sight on a small screen.
+    const QList<QAction*> items = bar->actions();
+    qsizetype beside = -1;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (const QWidget* other = bar->widgetForAction(items[i]); other && other->objectName() == QStringLiteral("Command1"))
+            beside = i;
+    bar->insertWidget(beside < 0 ? nullptr : items.value(beside + 1), button);
     button->setEnabled(false);  // like the other document commands, it waits for a shown book
 }
 
