@@ -87,7 +87,7 @@ void scanFigures(int runs) {
     const double plain = scanimageMs(runs, data.path());
     std::printf("scan_capture_20_pages_ms: %.1f\n", ours);
     std::printf("scanimage_batch_20_pages_ms: %.1f\n", plain);
-    std::printf("scan_capture_vs_scanimage: %.2f\n", ours / plain);
+    std::printf("scan_capture_vs_scanimage_ratio: %.2f\n", ours / plain);
 }
 
 }  // namespace palvenor::bench
