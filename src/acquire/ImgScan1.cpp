@@ -1,6 +1,5 @@
 #include "ImgScan1.h"
 
-#include "ImageFile.h"
 #include "PageAdmin.h"
 #include "ProgramTemp.h"
 #include "Prompter.h"
@@ -27,13 +26,6 @@ void waitFor(Start start, Done done) {
     QEventLoop loop;
     start(loop);
     if (!done()) loop.exec();
-}
-
-int pageCountOf(const QString& file) {
-    imaging::ImagingError ignored;
-    const std::unique_ptr<imaging::ImageFile> book =
-        QFile::exists(file) ? imaging::ImageFile::open(file, &ignored) : nullptr;
-    return book ? book->pageCount() : 0;
 }
 
 }  // namespace
@@ -111,10 +103,7 @@ int ImgScan1::OpenScanner() {
     }
     source_ = device;
     open_ = true;
-    if (settings_) {
-        if (const int refused = scanner_->setSettings(*settings_); refused != 0)
-            tell(QStringLiteral("Der Scanner nimmt die Einstellungen nicht an.\n%1").arg(scanner_->statusText(refused)));
-    }
+    if (settings_) applySettings();
     return 0;
 }
 
@@ -127,13 +116,25 @@ void ImgScan1::CloseScanner() {
 void ImgScan1::ShowScanPreferences() {
     const bool wasOpen = open_;
     if (!wasOpen && OpenScanner() != 0) return;
-    ScanSettingsDialog dialog(scanner_->settings());
-    if (prompter_.execDialog(dialog) == QDialog::Accepted) {
-        settings_ = dialog.chosen();
-        if (const int refused = scanner_->setSettings(*settings_); refused != 0)
-            tell(QStringLiteral("Der Scanner nimmt die Einstellungen nicht an.\n%1").arg(scanner_->statusText(refused)));
-    }
+    askSettings();
     if (!wasOpen) CloseScanner();
+}
+
+// The user's settings go to the open device; a refusal is told.
+int ImgScan1::applySettings() {
+    const int refused = scanner_->setSettings(*settings_);
+    if (refused != 0)
+        tell(QStringLiteral("Der Scanner nimmt die Einstellungen nicht an.\n%1").arg(scanner_->statusText(refused)));
+    return refused;
+}
+
+// The settings dialog of the open device; nothing when the user closes it
+// without accepting, else what applying the settings gave.
+std::optional<int> ImgScan1::askSettings() {
+    ScanSettingsDialog dialog(scanner_->settings());
+    if (prompter_.execDialog(dialog) != QDialog::Accepted) return std::nullopt;
+    settings_ = dialog.chosen();
+    return applySettings();
 }
 
 // Scans into the page view or the book as the page option says; a scanner
@@ -151,13 +152,9 @@ int ImgScan1::StartScan() {
 int ImgScan1::ScanToTarget() {
     if (const int status = OpenScanner(); status != 0) return status;
     if (ShowSetupBeforeScan) {
-        ScanSettingsDialog dialog(scanner_->settings());
-        if (prompter_.execDialog(dialog) != QDialog::Accepted) return scanner_->cancelledStatus();
-        settings_ = dialog.chosen();
-        if (const int refused = scanner_->setSettings(*settings_); refused != 0) {
-            tell(QStringLiteral("Der Scanner nimmt die Einstellungen nicht an.\n%1").arg(scanner_->statusText(refused)));
-            return refused;
-        }
+        const std::optional<int> refused = askSettings();
+        if (!refused) return scanner_->cancelledStatus();
+        if (*refused != 0) return *refused;
     }
     return scanPages();
 }

@@ -47,6 +47,8 @@ private:
     imaging::ImagingError store(const Target& target, int position, const ScannedPage& page);
     void showStored(const Target& target);
     int pagesEnded(int status, int pagesDone);
+    int applySettings();
+    std::optional<int> askSettings();
     void tell(const QString& text);
 
     std::unique_ptr<Scanner> scanner_;

@@ -1,7 +1,6 @@
 #include "ScanCommands.h"
 
 #include "FrameLink.h"
-#include "ImageFile.h"
 #include "ImgScan.h"
 #include "PageSequenceCommands.h"
 #include "Prompter.h"
@@ -164,12 +163,6 @@ void dropSpoolWhenSaved(frmSample& window, std::function<int()>& save) {
     };
 }
 
-int pageCountOf(const QString& file) {
-    imaging::ImagingError ignored;
-    const std::unique_ptr<imaging::ImageFile> pages = imaging::ImageFile::open(file, &ignored);
-    return pages ? pages->pageCount() : 0;
-}
-
 }  // namespace
 
 void installScanCommands(frmSample& window) {
@@ -189,7 +182,7 @@ void installScanCommands(frmSample& window) {
 
 void offerUnsavedCaptures(Prompter& prompter, const std::function<frmSample*()>& newWindow) {
     for (const QString& spool : acquire::unsavedCaptures()) {
-        const int count = pageCountOf(spool);
+        const int count = acquire::pageCountOf(spool);
         const Prompter::Answer answer =
             count < 1 ? Prompter::Answer::No
                       : prompter.message(QStringLiteral("Es gibt eine nicht gespeicherte Erfassung mit %1 Seiten. "

@@ -1,5 +1,7 @@
 #include "ScanSpool.h"
 
+#include "ImageFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 
 #include <tiffio.h>
 
+#include <memory>
 #include <vector>
 
 namespace palvenor::acquire {
@@ -74,6 +77,13 @@ imaging::ImagingError appendScannedPage(const QString& file, const ScannedPage& 
     }
     if (!TIFFWriteDirectory(tif.get())) return failure(file, QStringLiteral("Fehler beim Schreiben."));
     return {};
+}
+
+int pageCountOf(const QString& file) {
+    imaging::ImagingError ignored;
+    const std::unique_ptr<imaging::ImageFile> pages =
+        QFileInfo::exists(file) ? imaging::ImageFile::open(file, &ignored) : nullptr;
+    return pages ? pages->pageCount() : 0;
 }
 
 QString captureSpoolFolder() {

@@ -13,6 +13,9 @@ namespace palvenor::acquire {
 // 16-bit samples reduced to 8 bits.
 imaging::ImagingError appendScannedPage(const QString& file, const ScannedPage& page);
 
+// The number of pages of a file; 0 when there is none or it cannot be read.
+int pageCountOf(const QString& file);
+
 // Captures not yet saved are spooled page by page into files of this folder
 // in the user's data folder, so that no scanned page is lost before the
 // capture is saved; a saved capture's file is removed.
