@@ -2,6 +2,8 @@
 
 // Timing, sample books and process helpers for palvenor-bench.
 
+#include "Prompter.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,6 +16,27 @@ namespace palvenor::bench {
 // A step of the bench that could not be done; the run stops with its text.
 struct BenchFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// A run that asks nothing: a question stops the bench with its text.
+class NoQuestions : public Prompter {
+public:
+    explicit NoQuestions(const char* run) : run_(run) {}
+    Answer message(const QString& text, const QString&, Buttons, Icon) override { fail(text); }
+    std::optional<QString> input(const QString& prompt, const QString&, const QString&) override { fail(prompt); }
+    std::optional<QString> openFileName(const QString& title, const QString&, const QString&) override {
+        fail(title);
+    }
+    std::optional<QString> saveFileName(const QString& title, const QString&, const QString&, int*) override {
+        fail(title);
+    }
+    int execDialog(QDialog&) override { fail(QStringLiteral("a dialog")); }
+
+private:
+    [[noreturn]] void fail(const QString& question) const {
+        throw BenchFailure(std::string(run_) + " asked: " + question.toStdString());
+    }
+    const char* run_;
 };
 
 // Shortest wall time of `runs` runs of work, in milliseconds. prepare runs

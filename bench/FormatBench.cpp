@@ -14,27 +14,6 @@ namespace palvenor::bench {
 
 namespace {
 
-// The formatting run asks nothing; a question would stop the bench.
-class NoQuestions : public Prompter {
-public:
-    Answer message(const QString& text, const QString&, Buttons, Icon) override { fail(text); }
-    std::optional<QString> input(const QString& prompt, const QString&, const QString&) override {
-        fail(prompt);
-    }
-    std::optional<QString> openFileName(const QString& title, const QString&, const QString&) override {
-        fail(title);
-    }
-    std::optional<QString> saveFileName(const QString& title, const QString&, const QString&, int*) override {
-        fail(title);
-    }
-    int execDialog(QDialog&) override { fail(QStringLiteral("a dialog")); }
-
-private:
-    [[noreturn]] static void fail(const QString& question) {
-        throw BenchFailure("formatting asked: " + question.toStdString());
-    }
-};
-
 // A page of German text as the engine delivers it: lines of about 60
 // characters, 10 pixels a character, words drawn from a short list by a
 // fixed sequence, some uncertain, some indented lines and blank lines.
@@ -82,7 +61,7 @@ ocr::Results pageOf(int itemCount)
 // page figures.
 void formatFigures(int runs)
 {
-    NoQuestions prompter;
+    NoQuestions prompter{"formatting"};
     ocr::frmOCR window(prompter);
     ocr::FormatOptions options;
     options.Lexikon = false;

@@ -24,6 +24,7 @@ namespace palvenor::bench {
 void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
 void realPageFigures();        // OcrBench.cpp, also within ocrFigures
+void scanFigures(int runs);    // ScanBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
 void concatenationFigures(const SampleBooks& books, int runs);  // ConcatenationBench.cpp
@@ -325,6 +326,7 @@ int run(bool quick)
     concatenationFigures(books, runs.wholeBook);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);
+    scanFigures(quick ? 1 : 3);
     print("peak_rss_mib", peakRssMiB());
     return 0;
 }

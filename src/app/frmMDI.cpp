@@ -1,6 +1,7 @@
 #include "frmMDI.h"
 
 #include "DocumentCommands.h"
+#include "ImgScan1.h"
 #include "IniFile.h"
 #include "OcrDll.h"
 #include "OpenRequest.h"
@@ -8,6 +9,8 @@
 #include "RecentFileItems.h"
 #include "RecentFiles.h"
 #include "RequestTakeover.h"
+#include "SaneScanner.h"
+#include "ScanCommands.h"
 #include "ViewModes.h"
 #include "frmGotoDlg.h"
 #include "frmSample.h"
@@ -111,6 +114,9 @@ void frmMDI::buildMenus() {
         action->setObjectName(QStringLiteral("mnuNeu%1").arg(k));
         connect(action, &QAction::triggered, this, [this, k] { Neustart(k); });
     }
+    QAction* capture = file->addAction(QStringLiteral("Er&fassung beginnen"));
+    capture->setObjectName(QStringLiteral("mnuErfassen"));
+    connect(capture, &QAction::triggered, this, &frmMDI::mnuErfassen_Click);
     mnuRecentFile_ = addRecentFileItems(*file, *this);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Beenden"));
@@ -138,6 +144,14 @@ void frmMDI::mnuRecentFile_Click(int index) {
     Kommandozeile = RecentFiles::pathOfCaption(mnuRecentFile_[index]->text());
     mnuOpen_Click();
     ZuletztMenue();
+}
+
+// A capture into a new window; the window goes again when nothing came.
+void frmMDI::mnuErfassen_Click() {
+    frmSample* window = DokumentAnlegen(QDir::currentPath(), QStringLiteral("NEU"), QString());
+    ScanCommands(*window).mnuErfassen_Click();
+    const imaging::oleImgEdit& edit = window->oleImgEdit1();
+    if (edit.Image().isEmpty() && edit.unsavedPagesFile().isEmpty()) discardWindow(window);
 }
 
 void frmMDI::Neustart(int k) {
@@ -267,6 +281,17 @@ void frmMDI::closeEvent(QCloseEvent* event) {
     }
     ocr_.unloadWindow();
     event->accept();
+}
+
+imaging::ImgScan* frmMDI::scanner() {
+    if (!scanner_) scanner_ = std::make_unique<acquire::ImgScan1>(std::make_unique<acquire::SaneScanner>(), prompter_);
+    return scanner_.get();
+}
+
+void frmMDI::offerUnsavedCaptures() {
+    palvenor::offerUnsavedCaptures(prompter_, [this] {
+        return DokumentAnlegen(QDir::currentPath(), QStringLiteral("NEU"), QString());
+    });
 }
 
 void frmMDI::bringToFront() {

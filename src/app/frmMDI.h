@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -30,6 +32,8 @@ public:
 
     // Opens Kommandozeile in a new document window (or asks for a file).
     void mnuOpen_Click();
+    // A new document window with a fresh capture from the scanner.
+    void mnuErfassen_Click();
     // A new document window with a new one-page book of page type k (1..7).
     void Neustart(int k);
     // Creates and registers a document window and loads its request.
@@ -47,7 +51,7 @@ public:
     void exitProgram() override;
     GoToAnswer runGoToDialog() override;
     QString startCommandLine() const override { return startCommandLine_; }
-    imaging::ImgScan* scanner() override { return nullptr; }
+    imaging::ImgScan* scanner() override;
     void setStartCommandLine(const QString& commandLine) { startCommandLine_ = commandLine; }
     void ZuletztHinzufuegen(const QString& path) override;
     void ZuletztMenue() override;
@@ -56,6 +60,8 @@ public:
 
     // A second program start asked this one to come to the front.
     void bringToFront();
+    // Offers the captures an earlier run scanned and did not save.
+    void offerUnsavedCaptures();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +91,7 @@ private:
     QMdiArea* area_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QString startCommandLine_;
+    std::unique_ptr<imaging::ImgScan> scanner_;  // made when first used
 };
 
 }  // namespace palvenor

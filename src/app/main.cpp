@@ -37,6 +37,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &RunningInstance::wakeRequested, &frame, &frmMDI::bringToFront);
     frame.showMaximized();
     frame.setGeometry(frame.screen()->availableGeometry());  // also without a window manager
+    frame.offerUnsavedCaptures();
     if (isGiven(frame.Kommandozeile)) frame.mnuOpen_Click();
     return QApplication::exec();
 }

@@ -23,9 +23,6 @@ constexpr int kG4 = imaging::oleImgAdmin::BlackAndWhiteG4;
 constexpr int kG4Info = 26;
 
 const QString kNoClipboardPicture = QStringLiteral("Die Zwischenablage enthält kein Bild.");
-const QString kNoScanner = QStringLiteral(
-    "Es ist kein Scanner verfügbar.\nBitte schließen Sie einen Scanner an und wählen Sie ihn unter "
-    "\"Twain-Quelle wählen\" aus.");
 
 // A picture for the page operations in the temporary bitmap. One that
 // cannot be written leaves no file behind, so the page operation reads no
@@ -169,7 +166,7 @@ void PageSequenceCommands::mnuRescanClip_Click() {
 bool PageSequenceCommands::scannerReady() {
     imaging::ImgScan* scanner = w_.frame().scanner();
     if (scanner && scanner->ScannerAvailable()) return true;
-    w_.prompter().message(kNoScanner, kAppTitle, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+    w_.prompter().message(imaging::kNoScannerMessage, kAppTitle, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
     return false;
 }
 
@@ -181,6 +178,7 @@ void PageSequenceCommands::aimScanner(int pageOption, int page, int destination)
     scanner.Image = w_.oleImgEdit1().Image();
     scanner.Page = page;
     scanner.DestImageControl = destination;
+    scanner.Destination = &w_.oleImgEdit1();
     scanner.MultiPage = true;
     scanner.ShowSetupBeforeScan = true;
 }

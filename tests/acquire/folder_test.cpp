@@ -200,8 +200,9 @@ TEST(ConcatenateFolder, BothCommandsSitInTheFileMenuBeforeClosing) {
         names << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + QLatin1Char('=') + action->text());
     const qsizetype at = names.indexOf(QStringLiteral("mnuVerketten=&Bilder verketten"));
     ASSERT_GE(at, 1);
-    EXPECT_EQ(names.mid(at - 1, 5), (QStringList{"-", "mnuVerketten=&Bilder verketten", "mnuWebsite=&Website einlesen",
-                                                 "-", "mnuQuit=&Schließen"}));
+    EXPECT_EQ(names.mid(at - 1, 4),
+              (QStringList{"-", "mnuVerketten=&Bilder verketten", "mnuWebsite=&Website einlesen", "-"}));
+    EXPECT_GT(names.indexOf(QStringLiteral("mnuQuit=&Schließen")), at);
 }
 
 TEST(ConcatenateFolder, ClosingTheWindowDuringARunEndsTheRunFirst) {

@@ -116,7 +116,8 @@ TEST(RecentFileMenus, SitInTheFileMenusOfTheFrameAndTheWindows) {
     const QStringList items = {QStringLiteral("mnuRecentFile0"), QStringLiteral("mnuRecentFile1"),
                                QStringLiteral("mnuRecentFile2"), QStringLiteral("mnuRecentFile3"),
                                QStringLiteral("mnuRecentFile4")};
-    const QStringList frameMenu = QStringList{QStringLiteral("mnuOpen"), QStringLiteral("mnuNeu")} +
+    const QStringList frameMenu = QStringList{QStringLiteral("mnuOpen"), QStringLiteral("mnuNeu"),
+                                              QStringLiteral("mnuErfassen")} +
                                   items +
                                   QStringList{QStringLiteral("-"), QStringLiteral("mnuExit")};
     EXPECT_EQ(fileMenu(scene.frame), frameMenu);

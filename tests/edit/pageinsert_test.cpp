@@ -259,6 +259,7 @@ public:
     int StartScan() override { return record("start"), 0; }
     void CloseScanner() override { record("close"); }
     void ShowScanPreferences() override {}
+    void ShowSelectSource() override {}
     int ScanToTarget() override { return record("scan"), 0; }
 
 private:

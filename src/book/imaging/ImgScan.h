@@ -6,6 +6,13 @@
 
 namespace palvenor::imaging {
 
+class oleImgEdit;
+
+// What the user is told when there is no scanner to scan with.
+inline const QString kNoScannerMessage = QStringLiteral(
+    "Es ist kein Scanner verfügbar.\nBitte schließen Sie einen Scanner an und wählen Sie ihn unter "
+    "\"Twain-Quelle wählen\" aus.");
+
 // The scanner of a document window. 0 from OpenScanner and StartScan means
 // success; every scanned page is reported by pageScanned.
 class ImgScan : public QObject {
@@ -20,6 +27,8 @@ public:
     virtual int StartScan() = 0;
     virtual void CloseScanner() = 0;
     virtual void ShowScanPreferences() = 0;
+    // Shows the scanners found and lets the user choose one.
+    virtual void ShowSelectSource() = 0;
 
     int ScanPages = 0;  // pages to scan in one run; 0 means all the feeder holds
 
@@ -31,6 +40,9 @@ public:
     QString Image;
     int Page = 0;
     int DestImageControl = 0;
+    // The page view of the window the pages are for; a capture and pages for
+    // a book that has no file yet go into its unsaved image.
+    oleImgEdit* Destination = nullptr;
     bool MultiPage = false;
     bool ShowSetupBeforeScan = false;
 

@@ -69,7 +69,13 @@ oleImgEdit::oleImgEdit(QWidget* parent) : QAbstractScrollArea(parent) {
 oleImgEdit::~oleImgEdit() = default;
 
 void oleImgEdit::setImage(const QString& path) {
+    showUnsavedPages(path);
     image_ = path;
+}
+
+void oleImgEdit::showUnsavedPages(const QString& path) {
+    image_.clear();
+    pagesFile_ = path;
     file_.reset();
     status_ = {};
     if (path.isEmpty()) return;
@@ -89,7 +95,7 @@ int oleImgEdit::FileType() const {
 
 void oleImgEdit::Display() {
     if (!file_) {
-        if (status_.ok() && !image_.isEmpty()) file_ = ImageFile::open(image_, &status_);
+        if (status_.ok() && !pagesFile_.isEmpty()) file_ = ImageFile::open(pagesFile_, &status_);
         if (!file_) return;
     }
     if (page_ < 1 || page_ > file_->pageCount()) {
@@ -160,12 +166,12 @@ PageSource oleImgEdit::shownPageSource() const {
     const bool blackAndWhite = info_.pageType == PageTypeBlackWhite;
     if (file_ && file_->fileType() == FileTypeTiff && picture_.cacheKey() == pictureAsRead_ &&
         (!blackAndWhite || info_.compression == COMPRESSION_CCITTFAX4)) {
-        source.file = image_;
+        source.file = pagesFile_;
         source.page = page_;
         return source;
     }
     if (file_ && file_->fileType() == FileTypeTiff) {  // the page lends the new picture its describing entries
-        source.file = image_;
+        source.file = pagesFile_;
         source.page = page_;
     }
     source.picture = picture_;
@@ -211,14 +217,14 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
     }
     std::vector<PageSource> pages;
     for (int i = 1; i <= file_->pageCount(); ++i)
-        pages.push_back(i == page_ && modified_ ? shownPageSource() : pageOfFile(image_, i));
+        pages.push_back(i == page_ && modified_ ? shownPageSource() : pageOfFile(pagesFile_, i));
     status_ = writeBook(file, pages);
 }
 
 // The file changed on disk: read its directories again, keep the shown page.
 void oleImgEdit::reopen() {
     ImagingError error;
-    file_ = ImageFile::open(image_, &error);
+    file_ = ImageFile::open(pagesFile_, &error);
     modified_ = false;
 }
 

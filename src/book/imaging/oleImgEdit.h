@@ -45,6 +45,13 @@ public:
     // Names the file to show; opening reads its directories, not its pictures.
     // An empty name closes the file.
     void setImage(const QString& path);
+    // Shows the pages of a file that is not yet the document, as a scanned
+    // capture before it is saved: Image stays empty, PageCount and Display
+    // work on that file, and SaveAs writes its pages. Called again, it reads
+    // the file's directories anew (the file grew).
+    void showUnsavedPages(const QString& path);
+    // That file while it is shown, else empty.
+    QString unsavedPagesFile() const { return image_.isEmpty() ? pagesFile_ : QString(); }
     int Page() const { return page_; }
     void setPage(int page);
     int PageCount() const;
@@ -191,6 +198,7 @@ private:
     void updateScrollBars();
 
     QString image_;
+    QString pagesFile_;  // where the shown pages are read from: the image, or unsaved pages
     std::unique_ptr<ImageFile> file_;
     int page_ = 1;
     QImage picture_;

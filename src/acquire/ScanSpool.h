@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ImagingTypes.h"
+#include "Scanner.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace palvenor::acquire {
+
+// Adds a scanned page as the last page of a TIFF file, making the file when
+// it does not exist: black and white as CCITT G4, grey and colour with LZW,
+// 16-bit samples reduced to 8 bits.
+imaging::ImagingError appendScannedPage(const QString& file, const ScannedPage& page);
+
+// The number of pages of a file; 0 when there is none or it cannot be read.
+int pageCountOf(const QString& file);
+
+// Captures not yet saved are spooled page by page into files of this folder
+// in the user's data folder, so that no scanned page is lost before the
+// capture is saved; a saved capture's file is removed.
+QString captureSpoolFolder();
+// A new, empty spool file name; empty when the folder cannot be made.
+QString newCaptureSpoolFile();
+// Spool files left behind by earlier runs, oldest first.
+QStringList unsavedCaptures();
+
+}  // namespace palvenor::acquire

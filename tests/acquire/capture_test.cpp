@@ -1,0 +1,216 @@
+// A fresh capture through the "Er&fassung beginnen" command with SANE's test
+// back end: pages shown as they arrive, saved as CCITT G4, failures told.
+#include "ScanScene.h"
+#include "ScanSpool.h"
+
+#include <QFileInfo>
+
+using namespace palvenor;
+using namespace palvenor::test;
+
+namespace {
+
+constexpr const char* kNavigation[] = {"mnuBack", "mnuFirst", "mnuGoTo", "mnuLast",
+                                       "mnuNext", "mnuPrevious", "rueck", "vor"};
+
+// What the window showed each time a page arrived: shown page and `seite`.
+struct ArrivalLog {
+    QStringList seen;
+    void follow(acquire::ImgScan1& scanner, frmSample& window) {
+        QObject::connect(&scanner, &imaging::ImgScan::pageScanned, &window, [this, &window] {
+            seen << QStringLiteral("%1/%2/%3")
+                        .arg(window.oleImgEdit1().Page())
+                        .arg(FrameScene::field(window, "seite"))
+                        .arg(window.oleImgEdit1().PageCount());
+        });
+    }
+};
+
+bool savedAsG4BlackPages(const QString& file, size_t count, uint32_t width) {
+    const std::vector<StoredPage> pages = storedPages(file);
+    if (pages.size() != count) return false;
+    for (const StoredPage& page : pages)
+        if (page.bits != 1 || page.compression != COMPRESSION_CCITTFAX4 || page.width != width ||
+            page.blackPixelsInFirstRow != int(width))
+            return false;
+    return true;
+}
+
+
+}  // namespace
+
+TEST(Capture, ThreePagesFromTheFeederAreShownAsTheyArriveAndSavedAsG4) {
+    ScanScene s;
+    frmSample* w = s.emptyWindow();
+    s.prepare(true);
+    s.statusAfter(3, "SANE_STATUS_NO_DOCS");
+    ArrivalLog log;
+    log.follow(s.scanner, *w);
+    const QString target = s.scene.dir.filePath(QStringLiteral("band1.tif"));
+    s.scene.prompter.answerFile(target, 1);
+    s.run(*w, "mnuErfassen");
+
+    EXPECT_EQ(log.seen, QStringList({"1/1/1", "2/2/2", "3/3/3"}));
+    ASSERT_EQ(s.scene.prompter.shown().size(), 1u);
+    EXPECT_EQ(s.scene.prompter.shown()[0].kind, QStringLiteral("save"));
+    EXPECT_TRUE(savedAsG4BlackPages(target, 3, kWidth100));
+    EXPECT_EQ(w->oleImgEdit1().Image(), target);
+    EXPECT_EQ(w->pages().Seitenzahl, 3);
+    for (const char* name : kNavigation) EXPECT_FALSE(w->controls().isEnabled(QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(acquire::unsavedCaptures().isEmpty());
+}
+
+TEST(Capture, AModifiedBookIsOfferedForSavingFirstAndCancelScansNothing) {
+    ScanScene s;
+    frmSample* w = s.scene.open(s.scene.book(2));
+    w->pages().Geaendert = true;
+    s.scene.prompter.answer(Prompter::Answer::Cancel);
+    s.run(*w, "mnuErfassen");
+    EXPECT_EQ(s.messages(), QStringList({"Sollen die Änderungen gespeichert werden?"}));
+    EXPECT_EQ(w->oleImgEdit1().PageCount(), 2);
+    EXPECT_TRUE(acquire::unsavedCaptures().isEmpty());
+}
+
+TEST(Capture, AJamOrAnOpenCoverIsToldAndThePagesScannedSoFarAreSaved) {
+    const std::pair<const char*, QString> cases[] = {
+        {"SANE_STATUS_JAMMED", QStringLiteral("Papierstau im Einzug des Scanners.")},
+        {"SANE_STATUS_COVER_OPEN", QStringLiteral("Die Abdeckung des Scanners ist offen.")}};
+    for (const auto& [status, text] : cases) {
+        ScanScene s;
+        frmSample* w = s.emptyWindow();
+        s.prepare(true);
+        s.statusAfter(2, status);
+        const QString target = s.scene.dir.filePath(QStringLiteral("teil.tif"));
+        s.scene.prompter.answerFile(target, 1);
+        s.run(*w, "mnuErfassen");
+        EXPECT_EQ(s.messages().value(0),
+                  text + QStringLiteral("\nDie bisher eingelesenen Seiten bleiben erhalten."));
+        EXPECT_TRUE(savedAsG4BlackPages(target, 2, kWidth100)) << status;
+    }
+}
+
+TEST(Capture, AFailureBeforeTheFirstPageIsToldAndNothingIsSaved) {
+    ScanScene s;
+    frmSample* w = s.emptyWindow();
+    s.prepare(false);
+    s.set("read-return-value", QStringLiteral("SANE_STATUS_COVER_OPEN"));
+    s.run(*w, "mnuErfassen");
+    EXPECT_EQ(s.messages(), QStringList({"Die Abdeckung des Scanners ist offen."}));
+    EXPECT_TRUE(w->oleImgEdit1().Image().isEmpty());
+}
+
+TEST(Capture, ADeviceThatFailsToOpenIsToldAndNothingIsScanned) {
+    ScanScene s;
+    frmSample* w = s.emptyWindow();
+    s.scanner.selectSource(QStringLiteral("test:9"));
+    s.run(*w, "mnuErfassen");
+    EXPECT_EQ(s.messages(),
+              QStringList({"Der Scanner \"test:9\" lässt sich nicht öffnen.\n"
+                           "Der Scanner ist nicht bereit oder nicht vorhanden."}));
+    EXPECT_TRUE(acquire::unsavedCaptures().isEmpty());
+}
+
+TEST(Capture, CancelInTheMiddleOfAPageKeepsThePagesBefore) {
+    ScanScene s;
+    frmSample* w = s.emptyWindow();
+    s.prepare(true, 300);
+    s.slowPages();
+    bool firstPageIn = false;
+    bool cancelled = false;
+    QObject::connect(&s.scanner, &imaging::ImgScan::pageScanned, w, [&] { firstPageIn = true; });
+    // The first progress of a page comes with its first bytes.
+    QObject::connect(&s.scanner.scanner(), &acquire::Scanner::progress, w, [&] {
+        QProgressDialog* progress = ScanScene::progressDialog();
+        if (!firstPageIn || cancelled || !progress) return;
+        EXPECT_EQ(progress->labelText(), QStringLiteral("Seite 2 wird eingelesen ..."));
+        cancelled = true;
+        progress->findChild<QAbstractButton*>()->click();
+    });
+    const QString target = s.scene.dir.filePath(QStringLiteral("eins.tif"));
+    s.scene.prompter.answerFile(target, 1);
+    s.run(*w, "mnuErfassen");
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(s.messages(), QStringList());  // the user cancelled: nothing to tell
+    EXPECT_TRUE(savedAsG4BlackPages(target, 1, 944));
+}
+
+TEST(Capture, CancelInTheFirstPageEndsTheCaptureWithoutSaving) {
+    ScanScene s;
+    frmSample* w = s.emptyWindow();
+    s.prepare(false, 300);
+    s.slowPages();
+    QObject::connect(&s.scanner.scanner(), &acquire::Scanner::progress, w, [&] {
+        if (QProgressDialog* progress = ScanScene::progressDialog())
+            progress->findChild<QAbstractButton*>()->click();
+    });
+    s.run(*w, "mnuErfassen");
+    EXPECT_EQ(s.messages(), QStringList());
+    EXPECT_EQ(s.scene.prompter.shown().size(), 0u);
+    EXPECT_TRUE(w->oleImgEdit1().Image().isEmpty());
+}
+
+TEST(Capture, AnUnsavedCaptureIsOfferedOnTheNextStartAndSaved) {
+    DataFolder data;
+    const QString target = data.dir.filePath(QStringLiteral("wieder.tif"));
+    {
+        ScanScene s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.dir.path()));
+        frmSample* w = s.emptyWindow();
+        s.prepare(true);
+        s.statusAfter(2, "SANE_STATUS_NO_DOCS");
+        s.scene.prompter.answerFile(std::nullopt);  // Save As cancelled
+        s.run(*w, "mnuErfassen");
+        ASSERT_EQ(acquire::unsavedCaptures().size(), 1);
+        EXPECT_EQ(storedPages(acquire::unsavedCaptures()[0]).size(), 2u);
+    }
+    FrameScene next;
+    next.prompter.answer(Prompter::Answer::Yes);
+    next.prompter.answerFile(target, 1);
+    next.frame.offerUnsavedCaptures();
+    EXPECT_EQ(next.prompter.texts().value(0),
+              QStringLiteral("Es gibt eine nicht gespeicherte Erfassung mit 2 Seiten. Wiederherstellen?"));
+    EXPECT_TRUE(savedAsG4BlackPages(target, 2, kWidth100));
+    EXPECT_TRUE(acquire::unsavedCaptures().isEmpty());
+    EXPECT_EQ(next.frame.documents().count(), 1);
+}
+
+TEST(Capture, AnUnsavedCaptureDeclinedOnTheNextStartIsRemoved) {
+    DataFolder data;
+    {
+        ScanScene s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.dir.path()));
+        frmSample* w = s.emptyWindow();
+        s.prepare(false);
+        s.scene.prompter.answerFile(std::nullopt);
+        s.run(*w, "mnuErfassen");
+    }
+    ASSERT_EQ(acquire::unsavedCaptures().size(), 1);
+    FrameScene next;
+    next.prompter.answer(Prompter::Answer::No);
+    next.frame.offerUnsavedCaptures();
+    EXPECT_EQ(next.prompter.texts(),
+              QStringList({"Es gibt eine nicht gespeicherte Erfassung mit 1 Seiten. Wiederherstellen?"}));
+    EXPECT_TRUE(acquire::unsavedCaptures().isEmpty());
+    EXPECT_EQ(next.frame.documents().count(), 0);
+}
+
+TEST(Capture, TheFrameBeginsACaptureInANewWindowThatGoesWhenNothingCame) {
+    ScanScene s;
+    s.prepare(true);
+    s.statusAfter(2, "SANE_STATUS_NO_DOCS");
+    const QString target = s.scene.dir.filePath(QStringLiteral("neu.tif"));
+    s.scene.prompter.answerFile(target, 1);
+    auto* capture = s.scene.frame.findChild<QAction*>(QStringLiteral("mnuErfassen"));
+    ASSERT_NE(capture, nullptr);
+    EXPECT_EQ(capture->text(), QStringLiteral("Er&fassung beginnen"));
+    capture->trigger();
+    ASSERT_EQ(s.scene.frame.documents().count(), 1);
+    EXPECT_EQ(s.scene.frame.documents().Fenster(1)->oleImgEdit1().Image(), target);
+    EXPECT_TRUE(savedAsG4BlackPages(target, 2, kWidth100));
+
+    s.set("read-return-value", QStringLiteral("SANE_STATUS_COVER_OPEN"));
+    capture->trigger();
+    EXPECT_EQ(s.messages().value(0), QStringLiteral("Die Abdeckung des Scanners ist offen."));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.scene.frame.documents().count(), 1);
+}
