@@ -105,6 +105,7 @@ void oleImgEdit::Display() {
     annotations_.replace(decodeAnnotations(file_->annotationData(page_)).value_or(std::vector<Annotation>{}));
     modified_ = false;
     fullPixmap_ = QPixmap();
+    forgetSteps();
     rebuildScaledPicture();
     emit pageShown(page_);
 }
@@ -120,6 +121,7 @@ void oleImgEdit::ClearDisplay() {
     fullPixmap_ = QPixmap();
     scaledPixmap_ = QPixmap();
     info_ = {};
+    forgetSteps();
     updateScrollBars();
     viewport()->update();
 }
@@ -135,6 +137,7 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
     page_ = 1;
     status_ = {};
     fullPixmap_ = QPixmap();
+    forgetSteps();
     rebuildScaledPicture();
 }
 
@@ -509,7 +512,7 @@ void oleImgEdit::ScrollImage(int direction, int amount) {
 void oleImgEdit::DeleteSelectedAnnotations() {
     if (!annotations_.anyMarked()) return;
     repaintPageArea(annotations_.deleteMarked());
-    modified_ = true;
+    stepDone();
 }
 
 void oleImgEdit::BurnInAnnotations(int option, int colours) {
@@ -521,7 +524,7 @@ void oleImgEdit::BurnInAnnotations(int option, int colours) {
         burnt = annotations_.takeAll();
     if (burnt.empty()) return;
     picture_ = burnIn(picture_, burnt, colours != BurnOwnColours);
-    modified_ = true;
+    stepDone();
     fullPixmap_ = QPixmap();
     rebuildScaledPicture();
 }
@@ -547,7 +550,7 @@ void oleImgEdit::drawPicture(AnnotationKind kind, const QString& file, const QRe
     }
     status_ = {};
     repaintPageArea(annotations_.add(std::move(a)));
-    modified_ = true;
+    stepDone();
 }
 
 void oleImgEdit::resizeEvent(QResizeEvent* event) {

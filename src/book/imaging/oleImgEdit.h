@@ -17,6 +17,8 @@
 
 namespace palvenor::imaging {
 
+enum class Turn;
+
 // The page view: shows one page of an image file at a zoom factor, scrolls
 // it, and reports the properties of the shown page. Annotations are drawn
 // over the page; what the left mouse button does is up to the plugged-in
@@ -138,6 +140,28 @@ public:
     // The picture of the shown page (null while nothing is shown).
     const QImage& picture() const { return picture_; }
 
+    // Changes of the shown page's picture (oleImgEditChanges.cpp). Each is
+    // one step that Undo takes back; none touches the file.
+    // Turns the page, its annotations with it.
+    void RotateLeft();
+    void RotateRight();
+    void Flip();
+    void Invert();
+    // Cuts the page down to area (page pixels).
+    void Trim(const QRect& area);
+    // Puts the drawn selection of the page on the clipboard.
+    void ClipboardCopy();
+    // Copies the selection, then whitens it on the page.
+    void ClipboardCut();
+    bool IsClipboardDataAvailable() const;
+    // Puts the clipboard's picture on the page at the selection's top left
+    // corner, or at the top left corner of the visible part.
+    void ClipboardPaste();
+    // Takes back the last change of the shown page: ErrorNothingToUndo when
+    // there is none, else 0.
+    int Undo();
+    static constexpr int ErrorNothingToUndo = 5;
+
 signals:
     void pageShown(int page);
     void zoomChanged(float percent);
@@ -163,7 +187,7 @@ private:
     AnnotationLayer& layer() override { return annotations_; }
     void repaintPageArea(const QRectF& area) override;
     void takeSelection(const QRect& area) override;
-    void annotationsChanged() override { modified_ = true; }
+    void annotationsChanged() override { stepDone(); }
     void reportMarked() override { emit annotationMarked(); }
     double screenPixel() const override { return 100.0 / zoom_; }
     double pageDpi() const override;
@@ -190,6 +214,22 @@ private:
     QImage scaledDown() const;
     void updateScrollBars();
 
+    // The undo history: the page as it was before each change since it was shown.
+    struct EditState {
+        QImage picture;
+        PageInfo info;
+        std::vector<Annotation> annotations;
+        bool modified = false;
+    };
+    EditState currentState() const;
+    // A change is done: the state before it goes on the history.
+    void stepDone();
+    // A page is shown afresh: nothing to take back.
+    void forgetSteps();
+    void takePicture(QImage picture);
+    void turn(Turn how);
+    void place(const QImage& part, QPoint at);
+
     QString image_;
     std::unique_ptr<ImageFile> file_;
     int page_ = 1;
@@ -215,6 +255,8 @@ private:
     PageTool* pressed_ = nullptr;  // the tool the left button went down with
     int mousePointer_ = PointerOfTool;
     bool selectionRectangle_ = false;
+    std::vector<EditState> undo_;
+    EditState settled_;  // after the last change, or as shown
 };
 
 }  // namespace palvenor::imaging
