@@ -2,6 +2,7 @@
 
 #include "OcrService.h"
 #include "PageSequenceMenu.h"
+#include "PageTransformMenu.h"
 #include "SaveCommands.h"
 #include "frmSample.h"
 
@@ -13,6 +14,7 @@ void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     window.resaveCommand = [&window] { SaveCommands(window).mnuResave_Click(); };
     window.ocrCommand = [&window, &ocr] { ocr.mnuOCR_Click(window); };
     installPageSequenceCommands(window);
+    installPageTransformCommands(window);
 }
 
 }  // namespace palvenor

@@ -31,7 +31,7 @@ public:
     // Opens Kommandozeile in a new document window (or asks for a file).
     void mnuOpen_Click();
     // A new document window with a new one-page book of page type k (1..7).
-    void Neustart(int k);
+    void Neustart(int k) override;
     // Creates and registers a document window and loads its request.
     frmSample* DokumentAnlegen(const QString& path, const QString& name, const QString& request);
 
