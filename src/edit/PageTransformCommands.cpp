@@ -101,12 +101,15 @@ void PageTransformCommands::mnuTrimPage180_Click() {
     trimTo(area);
 }
 
-// The drawn selection's place, with the size its mouse points give.
+// The drawn selection's place, with the size its mouse points give. The
+// points are taken from the page's corner, as the page may lie anywhere in
+// the view.
 QRect PageTransformCommands::selectedArea() {
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
-    SelectionGeometry geometry{w_.x1, w_.y1, w_.x2, w_.y2, edit.Zoom(),
-                               imaging::oleImgEdit::TwipsPerPixel, imaging::oleImgEdit::TwipsPerPixel,
-                               edit.ImageWidth(), edit.ImageHeight()};
+    constexpr double twips = imaging::oleImgEdit::TwipsPerPixel;
+    const QPoint corner = edit.pageOrigin() * twips;
+    SelectionGeometry geometry{w_.x1 - corner.x(), w_.y1 - corner.y(), w_.x2 - corner.x(), w_.y2 - corner.y(),
+                               edit.Zoom(), twips, twips, edit.ImageWidth(), edit.ImageHeight()};
     return QRect(edit.SelectionRect().topLeft(), trimmedSize(geometry));
 }
 

@@ -106,8 +106,15 @@ void buildViewEntries(frmSample& window) {
     QMenu* view = window.findChild<QMenu*>(QStringLiteral("mnuView"));
     if (!view) return;
     view->addSeparator();
-    addEntry(window, *view, {"mnuScaleToGray", "&Graubild", transforming<&PageTransformCommands::mnuScaleToGray_Click>})
-        ->setCheckable(true);
+    // Its check mark is set by the command alone, not by choosing the entry.
+    QAction* grey = view->addAction(QStringLiteral("&Graubild"));
+    grey->setObjectName(QStringLiteral("mnuScaleToGray"));
+    grey->setCheckable(true);
+    QObject::connect(grey, &QAction::triggered, &window, [&window, grey](bool checked) {
+        grey->setChecked(!checked);
+        PageTransformCommands(window).mnuScaleToGray_Click();
+    });
+    window.controls().add(grey);
     addEntry(window, *view, {"mnuToolbar", "&Werkzeugleiste", notAvailable});
 }
 

@@ -65,6 +65,10 @@ public:
     // Fits the page to the view; the fit is kept when the view changes size.
     void FitTo(int fitType);
 
+    // Where the page's top left corner lies in the view, in screen pixels:
+    // inside it when the page is smaller, before it when scrolled.
+    QPoint pageOrigin() const;
+
     // The selection rectangle in page pixels; empty when none is drawn.
     QRect SelectionRect() const { return selection_; }
     // Draws rect as the selection rectangle; an empty one removes it.
@@ -194,7 +198,6 @@ private:
     QRectF pageArea() const override { return QRectF(picture_.rect()); }
     Prompter* prompter() override { return prompter_; }
 
-    QPoint pageOrigin() const;
     QPointF toPage(QPointF viewPoint) const;
     PageTool* leftButtonTool();
     ToolAttributes attributesOf(int tool) const;
