@@ -94,6 +94,7 @@ struct TransformScene : FrameScene {
         action->trigger();
     }
     bool enabled(const char* name) { return w->controls().isEnabled(QString::fromUtf8(name)); }
+    bool clipboardEmpty() { return QGuiApplication::clipboard()->image().isNull(); }
     void goTo(int page) { w->GehZuSeite(QString::number(page)); }
 
     // Draws a selection with the left mouse button in marking mode, in

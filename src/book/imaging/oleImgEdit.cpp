@@ -218,7 +218,7 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
 void oleImgEdit::reopen() {
     ImagingError error;
     file_ = ImageFile::open(image_, &error);
-    modified_ = false;
+    stepsSaved();
 }
 
 void oleImgEdit::PageProperties(Prompter& prompter) const {

@@ -229,6 +229,8 @@ private:
     void stepDone();
     // A page is shown afresh: nothing to take back.
     void forgetSteps();
+    // The shown page is in the file now: every earlier state differs from it.
+    void stepsSaved();
     void takePicture(QImage picture);
     void turn(Turn how);
     void place(const QImage& part, QPoint at);

@@ -39,6 +39,12 @@ void oleImgEdit::forgetSteps() {
     settled_ = currentState();
 }
 
+void oleImgEdit::stepsSaved() {
+    modified_ = false;
+    settled_.modified = false;
+    for (EditState& state : undo_) state.modified = true;
+}
+
 int oleImgEdit::Undo() {
     if (undo_.empty()) return ErrorNothingToUndo;
     settled_ = std::move(undo_.back());
