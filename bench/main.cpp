@@ -25,6 +25,7 @@ void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
+void transformFigures(const SampleBooks& books, int pages, int runs);  // TransformBench.cpp
 
 namespace {
 
@@ -322,6 +323,7 @@ int run(bool quick)
     editFigures(books, runs);
     saveFigures(books, runs.wholeBook);
     pageSequenceFigures(books, BookPages, runs.wholeBook);
+    transformFigures(books, BookPages, runs.quickSteps);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);
     print("peak_rss_mib", peakRssMiB());
