@@ -8,6 +8,10 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -15,15 +19,30 @@ namespace palvenor::imaging {
 
 namespace {
 
+// The eight pixels of a byte of a 1-bit page, one byte each.
+const std::array<std::uint64_t, 256> kSpreadBits = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (int bits = 0; bits < 256; ++bits) {
+        std::array<uchar, 8> pixels{};
+        for (int i = 0; i < 8; ++i) pixels[i] = (bits >> (7 - i)) & 1;
+        std::memcpy(&table[bits], pixels.data(), 8);
+    }
+    return table;
+}();
+
 // A 1-bit page as one byte per pixel (its colour index), so that the fast
 // 8-bit rotation can turn it.
 QImage unpackedBits(const QImage& page) {
     QImage bytes(page.size(), QImage::Format_Indexed8);
     bytes.setColorTable(page.colorTable());
+    bytes.setDotsPerMeterX(page.dotsPerMeterX());
+    bytes.setDotsPerMeterY(page.dotsPerMeterY());
+    const int wholeBytes = page.width() / 8;
     for (int y = 0; y < page.height(); ++y) {
         const uchar* in = page.constScanLine(y);
         uchar* out = bytes.scanLine(y);
-        for (int x = 0; x < page.width(); ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
+        for (int b = 0; b < wholeBytes; ++b) std::memcpy(out + 8 * b, &kSpreadBits[in[b]], 8);
+        for (int x = 8 * wholeBytes; x < page.width(); ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
     }
     return bytes;
 }
@@ -33,12 +52,16 @@ QImage packedBits(const QImage& bytes, const QImage& like) {
     page.setColorTable(like.colorTable());
     page.setDotsPerMeterX(bytes.dotsPerMeterX());
     page.setDotsPerMeterY(bytes.dotsPerMeterY());
-    page.fill(0);
+    const int byteCount = (bytes.width() + 7) / 8;
     for (int y = 0; y < bytes.height(); ++y) {
         const uchar* in = bytes.constScanLine(y);
         uchar* out = page.scanLine(y);
-        for (int x = 0; x < bytes.width(); ++x)
-            if (in[x]) out[x >> 3] |= uchar(0x80 >> (x & 7));
+        for (int b = 0; b < byteCount; ++b) {
+            const int pixels = std::min(8, bytes.width() - 8 * b);
+            uchar packed = 0;
+            for (int i = 0; i < pixels; ++i) packed |= uchar(in[8 * b + i] << (7 - i));
+            out[b] = packed;
+        }
     }
     return page;
 }
@@ -82,10 +105,7 @@ constexpr int kPagesPerPart = 16;
 QImage turned(const QImage& page, Turn turn) {
     if (turn == Turn::Half) return page.mirrored(true, true);
     if (page.format() != QImage::Format_Mono) return quarterTurned(page, turn);
-    QImage bytes = unpackedBits(page);
-    bytes.setDotsPerMeterX(page.dotsPerMeterX());
-    bytes.setDotsPerMeterY(page.dotsPerMeterY());
-    return packedBits(quarterTurned(bytes, turn), page);
+    return packedBits(quarterTurned(unpackedBits(page), turn), page);
 }
 
 QTransform turning(QSize size, Turn turn) {
