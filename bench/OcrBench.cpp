@@ -3,15 +3,24 @@
 // program runs it, against the Tesseract command line on the same picture
 // with one OpenMP thread. Prints the character error rate of both against
 // the true text and the time ratio.
+//
+// Then on real scanned pages, antiqua and Fraktur: the program's own path
+// (a job with the default options, then the formatter with its default
+// options) against the command line with each model it offers for German
+// print, compared as running text.
 
 #include "BenchTools.h"
+#include "FormatResults.h"
 #include "OcrDll.h"
 #include "OcrRecords.h"
+#include "PageRecognition.h"
 #include "Prompter.h"
 #include "TextAccuracy.h"
+#include "frmOCR.h"
 
 #include <QClipboard>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -19,11 +28,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QThread>
 #include <QTransform>
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -67,6 +78,7 @@ public:
 };
 
 using textcheck::characterErrorRate;
+using textcheck::runningTextErrorRate;
 using textcheck::textOf;
 
 int threadsOfThisProcess()
@@ -84,6 +96,7 @@ int threadsOfThisProcess()
 // polls, with the threads the process had at most while it ran.
 struct JobRun {
     QString text;
+    Results results;
     int peakThreads = 0;
 };
 
@@ -99,7 +112,8 @@ public:
         JobInfo job;
         check(engine_.OcrDoJob(jobNo, toBytes(job)));
         outcome.peakThreads = waitFor(jobNo, pollMs);
-        outcome.text = textOf(fetch(jobNo));
+        outcome.results = fetch(jobNo);
+        outcome.text = textOf(outcome.results);
         check(engine_.OcrShutdown(OcrEngine::kAllJobs));
         return outcome;
     }
@@ -139,14 +153,15 @@ private:
     OcrDll engine_{prompter_};
 };
 
-// The text the command line reads from a picture file.
-QString commandLineText(const QString& tesseract, const QString& picture)
+// The text the command line reads from a picture file with a model.
+QString commandLineText(const QString& tesseract, const QString& picture,
+                        const QString& model = QStringLiteral("deu"))
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
     process.setProcessEnvironment(environment);
-    process.start(tesseract, {picture, QStringLiteral("-"), QStringLiteral("-l"), QStringLiteral("deu")});
+    process.start(tesseract, {picture, QStringLiteral("-"), QStringLiteral("-l"), model});
     if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         throw BenchFailure("tesseract failed on " + picture.toStdString());
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -300,11 +315,159 @@ private:
     EngineRunner engine_;
 };
 
+// The models the command line offers for German print.
+const QStringList kCommandLineModels{QStringLiteral("deu"), QStringLiteral("frk"), QStringLiteral("Fraktur")};
+
+// What one real page gave: error rates and times, ours and per model.
+struct PageFigures {
+    double cer = 0;
+    double ms = 0;
+    std::map<QString, double> cliCer;
+    std::map<QString, double> cliMs;
+};
+
+// The real pages of one script and their figures.
+class ScriptFigures {
+public:
+    void add(const PageFigures& page) { pages_.push_back(page); }
+
+    // The model whose mean error over the pages is lowest.
+    QString bestModel() const
+    {
+        QString best = kCommandLineModels.front();
+        for (const QString& model : kCommandLineModels)
+            if (meanCliCer(model) < meanCliCer(best))
+                best = model;
+        return best;
+    }
+
+    void print(const QString& script) const
+    {
+        const QString prefix = QStringLiteral("ocr_real_") + script;
+        double cer = 0, ms = 0, bestOfPage = 0;
+        for (const PageFigures& page : pages_) {
+            cer += page.cer;
+            ms += page.ms;
+            bestOfPage += lowestCliCer(page);
+        }
+        const double count = double(pages_.size());
+        bench::print(prefix + QStringLiteral("_mean_cer"), cer / count);
+        for (const QString& model : kCommandLineModels)
+            bench::print(prefix + QStringLiteral("_mean_cli_") + model + QStringLiteral("_cer"), meanCliCer(model));
+        bench::print(prefix + QStringLiteral("_mean_cli_best_cer"), bestOfPage / count);
+        const QString model = bestModel();
+        std::printf("note: %s: the best single command-line model is %s\n", qPrintable(script), qPrintable(model));
+        double cliMs = 0;
+        for (const PageFigures& page : pages_)
+            cliMs += page.cliMs.at(model);
+        bench::print(prefix + QStringLiteral("_job_vs_cli_") + model + QStringLiteral("_ratio"), ms / cliMs);
+    }
+
+    static double lowestCliCer(const PageFigures& page)
+    {
+        double lowest = 1e9;
+        for (const auto& [model, cer] : page.cliCer)
+            lowest = std::min(lowest, cer);
+        return lowest;
+    }
+
+private:
+    double meanCliCer(const QString& model) const
+    {
+        double sum = 0;
+        for (const PageFigures& page : pages_)
+            sum += page.cliCer.at(model);
+        return sum / double(pages_.size());
+    }
+
+    std::vector<PageFigures> pages_;
+};
+
+// The real scanned pages of the test data, each beside its true text
+// (NAME.gt.norm.txt), through the program and through the command line.
+class RealPagesBench {
+public:
+    RealPagesBench() : window_(prompter_)
+    {
+        tesseract_ = QStandardPaths::findExecutable(QStringLiteral("tesseract"));
+        if (tesseract_.isEmpty())
+            throw BenchFailure("tesseract is not on PATH; the real pages need the command line to compare with");
+    }
+
+    void run()
+    {
+        const QDir folder(QStringLiteral(PALVENOR_OCR_PAGES));
+        std::map<QString, ScriptFigures> scripts;
+        for (const QString& file : folder.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.tif")}, QDir::Files,
+                                                    QDir::Name)) {
+            const QString name = file.section(u'_', 0, 1);  // "antiqua_01"
+            const QString truthFile = folder.filePath(file.section(u'.', 0, 0) + QStringLiteral(".gt.norm.txt"));
+            scripts[file.section(u'_', 0, 0)].add(pageFigures(name, folder.filePath(file), readText(truthFile)));
+        }
+        for (const auto& [script, figures] : scripts)
+            figures.print(script);
+    }
+
+private:
+    static QString readText(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw BenchFailure("cannot read " + path.toStdString());
+        return QString::fromUtf8(file.readAll());
+    }
+
+    // The text in the OCR window after a job with the default options.
+    QString programText(const QImage& picture, double* ms)
+    {
+        FormatOptions options;
+        JobRun job;
+        *ms = bestOfMs(1, [&] { job = engine_.run(picture); });
+        window_.AppendNext = false;
+        FormatResults(window_, job.results, options, pixelsPerInch(picture).height() * 39);
+        return window_.RTF0->toPlainText();
+    }
+
+    PageFigures pageFigures(const QString& name, const QString& file, const QString& truth)
+    {
+        const QImage picture(file);
+        if (picture.isNull())
+            throw BenchFailure("cannot read " + file.toStdString());
+        PageFigures page;
+        page.cer = runningTextErrorRate(programText(picture, &page.ms), truth);
+        const QString prefix = QStringLiteral("ocr_real_") + name;
+        print(prefix + QStringLiteral("_cer"), page.cer);
+        QString bestModel;
+        for (const QString& model : kCommandLineModels) {
+            QString text;
+            page.cliMs[model] = bestOfMs(1, [&] { text = commandLineText(tesseract_, file, model); });
+            page.cliCer[model] = runningTextErrorRate(text, truth);
+            if (bestModel.isEmpty() || page.cliCer[model] < page.cliCer[bestModel])
+                bestModel = model;
+        }
+        print(prefix + QStringLiteral("_cli_best_cer"), page.cliCer[bestModel]);
+        std::printf("note: %s: the best command-line model is %s\n", qPrintable(name), qPrintable(bestModel));
+        print(prefix + QStringLiteral("_job_vs_cli_best_ratio"), page.ms / page.cliMs[bestModel]);
+        return page;
+    }
+
+    NotingPrompter prompter_;
+    frmOCR window_;
+    EngineRunner engine_;
+    QString tesseract_;
+};
+
 }  // namespace
+
+void realPageFigures()
+{
+    RealPagesBench().run();
+}
 
 void ocrFigures(bool quick)
 {
     OcrBench(quick ? OcrRuns{1, false} : OcrRuns{3, true}).run();
+    realPageFigures();
 }
 
 }  // namespace palvenor::bench

@@ -23,6 +23,7 @@ namespace palvenor::bench {
 
 void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
+void realPageFigures();        // OcrBench.cpp, also within ocrFigures
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
 void transformFigures(const SampleBooks& books, int pages, int runs);  // TransformBench.cpp
@@ -229,11 +230,9 @@ void viewFigures(const SampleBooks& books, const Runs& runs)
 
 std::vector<imaging::PageSource> everyPageOf(const QString& book)
 {
-    std::vector<imaging::PageSource> pages(BookPages);
-    for (int i = 0; i < BookPages; ++i) {
-        pages[size_t(i)].file = book;
-        pages[size_t(i)].page = i + 1;
-    }
+    std::vector<imaging::PageSource> pages;
+    for (int i = 1; i <= BookPages; ++i)
+        pages.push_back(imaging::pageOfFile(book, i));
     return pages;
 }
 
@@ -339,12 +338,17 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");  // the page view is painted without a screen
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
-    if (!arguments.isEmpty() && arguments != QStringList{QStringLiteral("--quick")}) {
-        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick]\n");
+    const QString only = arguments.value(0);
+    if (arguments.size() > 1 || (!only.isEmpty() && only != u"--quick" && only != u"--real-pages")) {
+        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages]\n");
         return 2;
     }
     try {
-        return palvenor::bench::run(arguments.contains(QStringLiteral("--quick")));
+        if (only == u"--real-pages") {
+            palvenor::bench::realPageFigures();
+            return 0;
+        }
+        return palvenor::bench::run(only == u"--quick");
     } catch (const palvenor::bench::BenchFailure& failure) {
         std::fprintf(stderr, "palvenor-bench: %s\n", failure.what());
         return 1;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace palvenor::ocr {
 namespace {
@@ -25,9 +26,11 @@ struct NearestForm {
     char32_t character;
     uint8_t code;
 };
-constexpr std::array<NearestForm, 8> kNearestForms = {{
-    {0x2010, '-'}, {0x2011, '-'}, {0x2012, '-'}, {0x2212, '-'},
-    {0x2015, 0x97}, {0x2032, '\''}, {0x2033, '"'}, {0x2044, '/'},
+// The double hyphen of Fraktur print and its round r are written as a
+// hyphen and an r.
+constexpr std::array<NearestForm, 10> kNearestForms = {{
+    {0x2010, '-'}, {0x2011, '-'}, {0x2012, '-'}, {0x2212, '-'}, {0x2E17, '-'},
+    {0x2015, 0x97}, {0x2032, '\''}, {0x2033, '"'}, {0x2044, '/'}, {0xA75B, 'r'},
 }};
 
 bool isHighControl(char32_t character)
@@ -67,6 +70,19 @@ void appendCodes(char32_t character, std::vector<uint8_t>* codes)
             appendCodes(part, codes);
 }
 
+// The small e that old print sets over a, o and u is the umlaut.
+QString withUmlauts(QString text)
+{
+    static const std::pair<QString, QString> kUmlauts[] = {
+        {QStringLiteral("a\u0364"), QStringLiteral("ä")}, {QStringLiteral("o\u0364"), QStringLiteral("ö")},
+        {QStringLiteral("u\u0364"), QStringLiteral("ü")}, {QStringLiteral("A\u0364"), QStringLiteral("Ä")},
+        {QStringLiteral("O\u0364"), QStringLiteral("Ö")}, {QStringLiteral("U\u0364"), QStringLiteral("Ü")},
+    };
+    for (const auto& [marked, umlaut] : kUmlauts)
+        text.replace(marked, umlaut);
+    return text;
+}
+
 }  // namespace
 
 char32_t fromCp1252(uint8_t code)
@@ -87,7 +103,7 @@ std::optional<uint8_t> toCp1252(char32_t character)
 std::vector<uint8_t> cp1252Codes(const QString& text)
 {
     std::vector<uint8_t> codes;
-    for (const char32_t character : text.normalized(QString::NormalizationForm_C).toUcs4())
+    for (const char32_t character : withUmlauts(text).normalized(QString::NormalizationForm_C).toUcs4())
         if (!QChar::isMark(character))  // an accent that found no letter to join
             appendCodes(character, &codes);
     if (codes.empty() && !text.isEmpty())

@@ -3,6 +3,8 @@
 #include "Cp1252.h"
 #include "frmOCR.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace palvenor::ocr {
@@ -38,9 +40,34 @@ bool RepairedItems::isMarked(int i) const {
     return confidence > 0 && confidence < options_.Schwelle;
 }
 
-bool RepairedItems::isLineEndHyphen(int i) const {
-    return options_.Absatz && code(i) == '-' && (i + 1 == count_ || isLineEnd(i + 1));
+// German divides a word at a line end only where it goes on in small
+// letters. A capital letter or a digit on the next line means a compound
+// written with a hyphen, and a conjunction there means a word left
+// unfinished on purpose ("Ein-" / "und Ausgang"): both keep the hyphen.
+RepairedItems::LineEndDash RepairedItems::lineEndDash(int i) const {
+    if (!options_.Absatz || code(i) != '-') return LineEndDash::None;
+    if (i + 1 == count_) return LineEndDash::Division;
+    if (!isLineEnd(i + 1)) return LineEndDash::None;
+    const QString next = firstWordFrom(i + 2);
+    if (next.isEmpty()) return LineEndDash::Division;
+    if (next.front().isUpper() || isDigit(next.front())) return LineEndDash::Compound;
+    static const QStringList kConjunctions{QStringLiteral("und"), QStringLiteral("oder"), QStringLiteral("bis"),
+                                           QStringLiteral("sowie")};
+    QString word = next;
+    while (!word.isEmpty() && !isLetter(word.back())) word.chop(1);
+    return kConjunctions.contains(word) ? LineEndDash::Kept : LineEndDash::Division;
 }
+
+QString RepairedItems::firstWordFrom(int i) const {
+    while (i < count_ && isSpace(i)) ++i;
+    QString word;
+    for (; i < count_ && !isSpace(i) && !isLineEnd(i); ++i) word += character(i);
+    return word;
+}
+
+bool RepairedItems::isLineEndHyphen(int i) const { return lineEndDash(i) == LineEndDash::Division; }
+
+bool RepairedItems::isCompoundHyphen(int i) const { return lineEndDash(i) == LineEndDash::Compound; }
 
 bool RepairedItems::takesNumberHyphen(int i) const {
     const QChar lookAhead = i < count_ - 2 ? character(i + 1) : QChar(u'0');

@@ -30,15 +30,26 @@ public:
 
     // Recognised with a confidence above 0 and below the threshold.
     bool isMarked(int i) const;
-    // With Absatz on: item i is a hyphen at a line end, dropped together
-    // with the line end that follows it (or the last item), so that the word
-    // goes on with the next line.
+    // With Absatz on: item i is a hyphen at a line end that divides a word,
+    // dropped together with the line end that follows it (or the last item),
+    // so that the word goes on with the next line.
     bool isLineEndHyphen(int i) const;
+    // With Absatz on: item i is a hyphen at a line end that belongs to a
+    // compound, the next line beginning with a capital letter or a digit
+    // ("Garten-" / "Ausstellungen"). The hyphen stays; the line end after it
+    // is dropped, so that the compound goes on with the next line.
+    bool isCompoundHyphen(int i) const;
     // With Zahlwort on: item i is a digit glued to a following letter and
     // gets a hyphen behind it. The last two items look ahead at "0".
     bool takesNumberHyphen(int i) const;
 
 private:
+    // What a hyphen at a line end, item i, stands for.
+    enum class LineEndDash { None, Division, Compound, Kept };
+    LineEndDash lineEndDash(int i) const;
+    // The characters of the first word of the line that begins at item i.
+    QString firstWordFrom(int i) const;
+
     // The Windows-1252 code of item i (the low byte of OCRCha), brackets
     // unified when Klammern is on.
     uint8_t code(int i) const;

@@ -32,6 +32,9 @@ void writeLetters(TextBoxWriter& out, const RepairedItems& items, const FormatOp
             out.writeRed(character);
         } else if (items.isLineEndHyphen(i)) {
             ++i;  // the line end goes with the hyphen
+        } else if (items.isCompoundHyphen(i)) {
+            out.write(character);
+            ++i;  // the compound goes on with the next line
         } else {
             out.write(character);
         }

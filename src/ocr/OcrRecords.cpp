@@ -42,7 +42,6 @@ public:
         return value;
     }
     float getFloat() { return std::bit_cast<float>(get<uint32_t>()); }
-    void skip(int count) { data_ += count; }
 
 private:
     const char* data_;
@@ -54,7 +53,7 @@ void write(FieldWriter& out, const ProcessOptions& options)
     out.put(options.InvertWholePage);
     out.put(options.DeskewOff);
     out.put(options.Orientation);
-    out.put(uint8_t(0));
+    out.put(options.Language);
     out.put(options.NoiseRemoveOff);
     out.put(options.LineRemoveOff);
     out.put(options.DeshadeOff);
@@ -75,7 +74,7 @@ ProcessOptions readProcessOptions(FieldReader& in)
     options.InvertWholePage = in.get<int16_t>();
     options.DeskewOff = in.get<int16_t>();
     options.Orientation = in.get<uint8_t>();
-    in.skip(1);
+    options.Language = in.get<uint8_t>();
     options.NoiseRemoveOff = in.get<int16_t>();
     options.LineRemoveOff = in.get<int16_t>();
     options.DeshadeOff = in.get<int16_t>();

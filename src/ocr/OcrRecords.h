@@ -26,11 +26,21 @@ constexpr bool isOrientation(double value) {
     return value == kDetectOrientation || value == 1 || value == 2 || value == 3 || value == kNeverRotate;
 }
 
+// The language models a job reads with. Automatic, 0, is the value of a
+// record that names none: the engine then chooses for each job.
+enum class OcrLanguage : uint8_t {
+    Automatic = 0,
+    German = 1,
+    Fraktur = 2,
+    GermanAndFraktur = 3,
+};
+
 struct ProcessOptions {                       // 540 bytes
     int32_t StructId = 0;                     // 0
     int16_t InvertWholePage = kOcrFalse;      // 4
     int16_t DeskewOff = kOcrFalse;            // 6
-    uint8_t Orientation = 0;                  // 8, then one pad byte
+    uint8_t Orientation = 0;                  // 8
+    uint8_t Language = 0;                     // 9, the model to read with (OcrLanguage)
     int16_t NoiseRemoveOff = kOcrFalse;       // 10
     int16_t LineRemoveOff = kOcrFalse;        // 12
     int16_t DeshadeOff = kOcrFalse;           // 14
@@ -94,7 +104,7 @@ QByteArray toBytes(const ResultsHeader& header);
 QByteArray toBytes(const ResultsItem& item);
 
 // Reads a record from its wire bytes; false (and *out untouched) when
-// bytes is not exactly the record's size. The pad byte is ignored.
+// bytes is not exactly the record's size.
 bool fromBytes(const QByteArray& bytes, ProcessOptions* out);
 bool fromBytes(const QByteArray& bytes, JobInfo* out);
 bool fromBytes(const QByteArray& bytes, ResultsHeader* out);

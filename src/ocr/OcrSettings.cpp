@@ -67,6 +67,19 @@ void readDisabledCharacters(QSettings& settings, ProcessOptions& options) {
         options.DisableCharacter[code] = marks[code] == u'1' ? kOcrTrue : kOcrFalse;
 }
 
+void readLanguage(QSettings& settings, ProcessOptions& options) {
+    const auto text = readText(settings, QStringLiteral("Sprache"));
+    if (!text) return;
+    for (const LanguageChoice& choice : kLanguageChoices)
+        if (*text == QString::fromUtf8(choice.name)) options.Language = uint8_t(choice.language);
+}
+
+QString languageName(const ProcessOptions& options) {
+    for (const LanguageChoice& choice : kLanguageChoices)
+        if (options.Language == uint8_t(choice.language)) return QString::fromUtf8(choice.name);
+    return QString();
+}
+
 QString disabledCharacters(const ProcessOptions& options) {
     QString marks;
     for (int16_t flag : options.DisableCharacter) marks += isSet(flag) ? u'1' : u'0';
@@ -199,6 +212,7 @@ void loadProcessOptions(QSettings& settings, ProcessOptions& options) {
         orientation && isOrientation(*orientation))
         options.Orientation = uint8_t(*orientation);
     readDisabledCharacters(settings, options);
+    readLanguage(settings, options);
     settings.endGroup();
 }
 
@@ -208,6 +222,8 @@ void saveProcessOptions(QSettings& settings, const ProcessOptions& options) {
         settings.setValue(QString::fromLatin1(key), boolText(isSet(options.*field)));
     settings.setValue(QStringLiteral("Orientation"), QString::number(options.Orientation));
     settings.setValue(QStringLiteral("DisableCharacter"), disabledCharacters(options));
+    if (const QString language = languageName(options); !language.isEmpty())
+        settings.setValue(QStringLiteral("Sprache"), language);
     settings.endGroup();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OcrRecords.h"
+
 #include <QString>
 
 #include <memory>
@@ -10,7 +12,6 @@ namespace palvenor::ocr {
 
 class frmOCR;
 struct FormatOptions;
-struct ProcessOptions;
 
 // Where the OCR window keeps its settings: the user's own settings store
 // under the application name "OCR Viewer1.1", or an INI file of its own.
@@ -27,6 +28,19 @@ private:
 };
 
 inline const QString kOcrSettingsApplication = QStringLiteral("OCR Viewer1.1");
+
+// The languages the user can choose, in the order the options dialog lists
+// them, with the names the dialog shows and the store keeps ("Sprache").
+struct LanguageChoice {
+    OcrLanguage language;
+    const char* name;
+};
+inline constexpr LanguageChoice kLanguageChoices[] = {
+    {OcrLanguage::German, "Deutsch"},
+    {OcrLanguage::Fraktur, "Fraktur"},
+    {OcrLanguage::GermanAndFraktur, "Deutsch + Fraktur"},
+    {OcrLanguage::Automatic, "Automatisch"},
+};
 
 // Reads each value by itself; an absent or unreadable value leaves its
 // field as it was.

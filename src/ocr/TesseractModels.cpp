@@ -22,10 +22,10 @@ Api load(const char* language, tesseract::OcrEngineMode mode, const std::vector<
     return api;
 }
 
-Api loadRecogniser(bool dictionaries)
+Api loadRecogniser(const std::string& model, bool dictionaries)
 {
     const std::string flag = dictionaries ? "1" : "0";
-    return load("deu", tesseract::OEM_LSTM_ONLY, {"load_system_dawg", "load_freq_dawg"}, {flag, flag});
+    return load(model.c_str(), tesseract::OEM_LSTM_ONLY, {"load_system_dawg", "load_freq_dawg"}, {flag, flag});
 }
 
 }  // namespace
@@ -44,14 +44,15 @@ void TesseractModels::releaseAtExit()
     std::call_once(registered, [] { std::atexit([] { delete &shared(); }); });
 }
 
-tesseract::TessBaseAPI* TesseractModels::recogniser(bool dictionaries)
+tesseract::TessBaseAPI* TesseractModels::recogniser(const std::string& model, bool dictionaries)
 {
-    Api& slot = dictionaries ? withDictionaries_ : withoutDictionaries_;
-    if (!slot) {
-        slot = loadRecogniser(dictionaries);
-        if (slot)
-            releaseAtExit();
-    }
+    const auto key = std::make_pair(model, dictionaries);
+    if (const auto known = recognisers_.find(key); known != recognisers_.end())
+        return known->second.get();
+    Api& slot = recognisers_[key];
+    slot = loadRecogniser(model, dictionaries);
+    if (slot)
+        releaseAtExit();
     return slot.get();
 }
 
@@ -72,7 +73,10 @@ tesseract::TessBaseAPI* TesseractModels::orientationDetector()
 
 bool TesseractModels::ready()
 {
-    return withDictionaries_ || withoutDictionaries_ || recogniser(true);
+    for (const auto& [key, api] : recognisers_)
+        if (api)
+            return true;
+    return recogniser("deu", true) != nullptr;
 }
 
 }  // namespace palvenor::ocr

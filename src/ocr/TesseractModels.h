@@ -4,8 +4,11 @@
 // until it ends: loading the German model costs far more than a job on a
 // marked area, and the program starts and ends the engine around each job.
 
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 
 namespace tesseract {
 class TessBaseAPI;
@@ -20,14 +23,15 @@ public:
     // Held by whoever uses a model; one job at a time reads the models.
     std::mutex& mutex() { return mutex_; }
 
-    // The German LSTM recogniser with or without its dictionaries (a
-    // setting Tesseract takes only when loading), loaded on first use;
-    // nullptr when the language data cannot be loaded.
-    tesseract::TessBaseAPI* recogniser(bool dictionaries);
+    // The LSTM recogniser of a language model ("deu", "Fraktur", or several
+    // joined by "+") with or without its dictionaries (a setting Tesseract
+    // takes only when loading), loaded on first use; nullptr when the
+    // language data cannot be loaded.
+    tesseract::TessBaseAPI* recogniser(const std::string& model, bool dictionaries);
     // The orientation and script detector (language data "osd"), or nullptr.
     tesseract::TessBaseAPI* orientationDetector();
-    // True once any recogniser is loaded; loads the one with dictionaries
-    // when none is.
+    // True once any recogniser is loaded; loads the German one with
+    // dictionaries when none is.
     bool ready();
 
 private:
@@ -40,8 +44,9 @@ private:
     static void releaseAtExit();
 
     std::mutex mutex_;
-    std::unique_ptr<tesseract::TessBaseAPI> withDictionaries_;
-    std::unique_ptr<tesseract::TessBaseAPI> withoutDictionaries_;
+    // By model and dictionaries; a model that failed to load keeps nullptr
+    // and is not tried again.
+    std::map<std::pair<std::string, bool>, std::unique_ptr<tesseract::TessBaseAPI>> recognisers_;
     std::unique_ptr<tesseract::TessBaseAPI> orientation_;
 };
 

@@ -44,6 +44,9 @@ std::vector<Word> gatherWords(const RepairedItems& items) {
     for (int i = 0; i < items.count(); ++i) {
         if (items.isLineEndHyphen(i)) {
             ++i;  // the line end goes with the hyphen
+        } else if (items.isCompoundHyphen(i)) {
+            addCharacter(word, items, i, line);
+            ++i;  // the compound goes on with the next line
         } else if (items.isSpace(i) || items.isLineEnd(i)) {
             if (!word.text.isEmpty()) words.push_back(std::exchange(word, Word{}));
             if (items.isLineEnd(i)) ++line;

@@ -2,9 +2,11 @@
 
 #include "CharacterGridView.h"
 #include "Cp1252.h"
+#include "OcrSettings.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -118,7 +120,10 @@ frmProcessOptions::frmProcessOptions(JobInfo& configured, QWidget* parent)
     setWindowTitle(QStringLiteral("OCR Optionen"));
     auto* layout = new QGridLayout(this);
     layout->addWidget(makeSwitches(), 0, 0);
-    layout->addWidget(makeOrientation(), 0, 1);
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(makeOrientation());
+    middle->addWidget(makeLanguage());
+    layout->addLayout(middle, 0, 1);
     layout->addWidget(makeGroupBoxes(), 0, 2);
     layout->addWidget(makeCharacters(), 1, 0, 1, 3);
     layout->addWidget(makeButtons(), 2, 0, 1, 3);
@@ -157,6 +162,20 @@ QWidget* frmProcessOptions::makeOrientation() {
         if (checked) job_.Options.Orientation = uint8_t(orientation);
     });
     layout->addStretch();
+    return frame;
+}
+
+QWidget* frmProcessOptions::makeLanguage() {
+    auto* frame = new QGroupBox(QStringLiteral("&Sprache"));
+    frame->setToolTip(QStringLiteral("Language model the text is read with"));
+    language_ = new QComboBox;
+    language_->setObjectName(QStringLiteral("cboSprache"));
+    for (const LanguageChoice& choice : kLanguageChoices)
+        language_->addItem(QString::fromUtf8(choice.name), int(choice.language));
+    connect(language_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { job_.Options.Language = uint8_t(language_->itemData(index).toInt()); });
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(language_);
     return frame;
 }
 
@@ -236,6 +255,8 @@ void frmProcessOptions::showOptions() {
         switches_[i]->setChecked(isSet(job_.Options.*option.field) == option.checkedMeans);
     }
     if (QAbstractButton* rotation = orientation_->button(job_.Options.Orientation)) rotation->setChecked(true);
+    if (const int index = language_->findData(int(job_.Options.Language)); index >= 0)
+        language_->setCurrentIndex(index);
     picCharacters_->update();
     showGroupStates();
 }
@@ -287,6 +308,7 @@ void frmProcessOptions::toggleCharacter(int code) {
 void frmProcessOptions::resetToFactory() {
     setGroupEnabled(groups_.front().ranges, true, job_.Options.DisableCharacter);
     orientation_->button(kDetectOrientation)->setChecked(true);
+    language_->setCurrentIndex(language_->findData(int(OcrLanguage::Automatic)));
     for (size_t i = 0; i < switches_.size(); ++i) switches_[i]->setChecked(kSwitches[i].factoryChecked);
     picCharacters_->update();
     showGroupStates();

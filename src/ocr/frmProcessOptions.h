@@ -8,6 +8,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QComboBox;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -17,7 +18,7 @@ namespace palvenor::ocr {
 class CharacterGridView;
 
 // The processing options of the OCR engine: eleven switches, the page
-// orientation and the characters the engine may produce. The dialog edits
+// orientation, the language and the characters the engine may produce. The dialog edits
 // a copy of the configured job; "OK" hands the copy back, "Abbrechen"
 // leaves the configured job as it was.
 class frmProcessOptions : public QDialog {
@@ -32,6 +33,7 @@ private:
 
     QWidget* makeSwitches();
     QWidget* makeOrientation();
+    QWidget* makeLanguage();
     QWidget* makeGroupBoxes();
     QWidget* makeCharacters();
     QWidget* makeButtons();
@@ -52,6 +54,7 @@ private:
     bool updating_ = false;
     std::vector<QCheckBox*> switches_;
     QButtonGroup* orientation_ = nullptr;
+    QComboBox* language_ = nullptr;
     std::vector<GroupBox> groups_;
     CharacterGridView* picCharacters_ = nullptr;
     QLabel* picBigChar_ = nullptr;

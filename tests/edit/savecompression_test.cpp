@@ -107,11 +107,27 @@ TEST(SaveCompression, BlackAndWhitePagesAreStoredAsG4) {
     g4.compression = COMPRESSION_CCITTFAX4;
     const QString book = scene.dir.filePath(QStringLiteral("fax.tif"));
     ASSERT_TRUE(tiffs::writePatternBook(book, {g3, g4}));
+    {
+        tiffs::Tiff tif = tiffs::openTiff(book, "a");  // a third page, G3 with its description
+        tiffs::setPatternTags(tif.get(), g3, 2, 3);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, "Urkunde 12, Rückseite");
+        TIFFSetField(tif.get(), TIFFTAG_ARTIST, "Stadtarchiv");
+        ASSERT_TRUE(tiffs::writePatternRows(tif.get(), g3) && TIFFWriteDirectory(tif.get()));
+    }
     const auto stripsBefore = tiffs::rawPages(book);
     const QImage g3Pixels = tiffs::libtiffPicture(book, 1);
     frmSample* w = scene.open(book);
     qobject_cast<QAction*>(w->controls().find(QStringLiteral("mnuResave")))->trigger();
-    EXPECT_EQ(tiffs::compressionsOfPages(book), (std::vector<uint16_t>{COMPRESSION_CCITTFAX4, COMPRESSION_CCITTFAX4}));
+    EXPECT_EQ(tiffs::compressionsOfPages(book),
+              (std::vector<uint16_t>{COMPRESSION_CCITTFAX4, COMPRESSION_CCITTFAX4, COMPRESSION_CCITTFAX4}));
     EXPECT_TRUE(tiffs::libtiffPicture(book, 1) == g3Pixels);
     EXPECT_TRUE(tiffs::rawPages(book)[1] == stripsBefore[1]);
+    // The page stored anew keeps what describes it.
+    tiffs::Tiff tif = tiffs::openTiff(book);
+    ASSERT_TRUE(tif && TIFFSetDirectory(tif.get(), 2));
+    const char* text = nullptr;
+    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, &text));
+    EXPECT_EQ(QString::fromUtf8(text), QStringLiteral("Urkunde 12, Rückseite"));
+    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_ARTIST, &text));
+    EXPECT_STREQ(text, "Stadtarchiv");
 }

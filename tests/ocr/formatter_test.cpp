@@ -149,6 +149,25 @@ TEST_F(Formatter, LetterModeJoinsAWordHyphenatedAtALineEndOnlyWhenMergingParagra
     EXPECT_EQ(format(page, keepLines), "Silben-\ntrennung, Ost-West und Ende-");
 }
 
+TEST_F(Formatter, ALineEndHyphenBeforeACapitalOrADigitStaysAndJoinsTheCompound) {
+    const Page page = Page().add("Die Garten-\nAusstellungen der Jahre 1870-\n1871 und Silben-\ntrennung");
+    EXPECT_EQ(format(page, letters()), "Die Garten-Ausstellungen der Jahre 1870-1871 und Silbentrennung");
+    EXPECT_EQ(format(page, flowingWords()), "Die Garten-Ausstellungen der Jahre 1870-1871 und Silbentrennung ");
+}
+
+TEST_F(Formatter, ALineEndHyphenBeforeAConjunctionStaysAndTheLinesJoinWithASpace) {
+    const Page page = Page().add("Ein-\nund Ausgang, Vor-\noder Nachsatz, Montag-\nbis Freitag, Haus-\nsowie Gartentür");
+    const QString expected =
+        "Ein- und Ausgang, Vor- oder Nachsatz, Montag- bis Freitag, Haus- sowie Gartentür";
+    EXPECT_EQ(format(page, letters()), expected);
+    EXPECT_EQ(format(page, flowingWords()), expected + u' ');
+}
+
+TEST_F(Formatter, AConjunctionOnlyKeepsTheHyphenAsAWholeWord) {
+    const Page page = Page().add("Hin-\nunder und Sonder-\nbis, Geh-\nweg");
+    EXPECT_EQ(format(page, letters()), "Hinunder und Sonder- bis, Gehweg");
+}
+
 TEST_F(Formatter, LetterModeShowsCharactersBelowTheThresholdInRedButNotThoseOfNoConfidence) {
     const Page page = Page().add("a", 0.5f).add("b", 0.0f).add("c", 0.8f).add("d", 0.79f).add("e");
     EXPECT_EQ(format(page, letters()), "«a»bc«d»e");

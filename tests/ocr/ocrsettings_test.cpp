@@ -30,6 +30,12 @@ protected:
         return std::make_unique<QSettings>(dir.filePath("ocr.ini"), QSettings::IniFormat);
     }
     std::unique_ptr<frmOCR> openWindow() { return std::make_unique<frmOCR>(prompter, store()); }
+    // Opens the window, which loads the settings, and closes it, which saves them.
+    void openAndClose() {
+        const auto window = openWindow();
+        window->show();
+        window->close();
+    }
 
     QTemporaryDir dir;
     test::ScriptedPrompter prompter;
@@ -257,4 +263,33 @@ TEST_F(OcrSettings, AFirstStartOpensTheWindowOnTheScreenBesideThePage) {
         EXPECT_GE(placed.left(), beside.left() + beside.width() / 2);
         EXPECT_TRUE(screen.contains(placed));
     }
+}
+
+TEST_F(OcrSettings, EveryLanguageSurvivesARestartUnderItsGermanName) {
+    const std::pair<OcrLanguage, QString> choices[] = {{OcrLanguage::German, "Deutsch"},
+                                                       {OcrLanguage::Fraktur, "Fraktur"},
+                                                       {OcrLanguage::GermanAndFraktur, "Deutsch + Fraktur"},
+                                                       {OcrLanguage::Automatic, "Automatisch"}};
+    for (const auto& [language, name] : choices) {
+        {
+            const auto window = openWindow();  // loads the language saved before
+            configuredJob.Options.Language = uint8_t(language);
+            window->show();
+            window->close();
+        }
+        EXPECT_EQ(ini()->value("OCR/Sprache").toString(), name);
+        configuredJob = JobInfo{};
+        configuredJob.Options.Language = 0xEE;
+        openWindow();
+        EXPECT_EQ(configuredJob.Options.Language, uint8_t(language)) << name.toStdString();
+    }
+}
+
+TEST_F(OcrSettings, WithoutAKnownLanguageTheChoiceIsAutomatic) {
+    openWindow();
+    EXPECT_EQ(configuredJob.Options.Language, uint8_t(OcrLanguage::Automatic));
+    ini()->setValue("OCR/Sprache", "Latein");
+    configuredJob.Options.Language = uint8_t(OcrLanguage::German);
+    openAndClose();
+    EXPECT_EQ(ini()->value("OCR/Sprache").toString(), "Deutsch") << "an unknown name leaves the choice as it was";
 }

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -236,6 +237,7 @@ TEST_F(ProcessOptionsDialog, ResetThenCancelChangesNothingResetThenOkGivesTheFac
     configuredJob.Options.SectioningOn = kOcrTrue;
     configuredJob.Options.LexOff = kOcrTrue;
     configuredJob.Options.Orientation = 255;
+    configuredJob.Options.Language = uint8_t(OcrLanguage::Fraktur);
     configuredJob.Options.DisableCharacter['x'] = kOcrTrue;
     configuredJob.Options.DisableCharacter[127] = kOcrTrue;
     const QByteArray before = toBytes(configuredJob);
@@ -295,4 +297,22 @@ TEST_F(ProcessOptionsDialog, OkFromTheOcrMenuChangesTheBytesOfTheNextJob) {
     expected.Options.Orientation = 1;
     setGroupEnabled({{'0', '9'}}, false, expected.Options.DisableCharacter);
     EXPECT_EQ(bytes, toBytes(expected));
+}
+
+TEST_F(ProcessOptionsDialog, TheLanguageIsChosenFromFourNamesAndGoesIntoTheNextJob) {
+    const auto dialog = open();
+    auto* language = dialog->findChild<QComboBox*>("cboSprache");
+    ASSERT_NE(language, nullptr);
+    QStringList names;
+    for (int i = 0; i < language->count(); ++i) names << language->itemText(i);
+    EXPECT_EQ(names, QStringList({"Deutsch", "Fraktur", "Deutsch + Fraktur", "Automatisch"}));
+    EXPECT_EQ(language->currentText(), "Automatisch");
+
+    language->setCurrentIndex(names.indexOf("Fraktur"));
+    EXPECT_EQ(configuredJob.Options.Language, uint8_t(OcrLanguage::Automatic)) << "only OK hands the choice back";
+    click(*dialog, "cmdOK");
+    EXPECT_EQ(toBytes(configuredJob).at(16 + 9), char(OcrLanguage::Fraktur));
+
+    const auto again = open();
+    EXPECT_EQ(again->findChild<QComboBox*>("cboSprache")->currentText(), "Fraktur");
 }

@@ -44,6 +44,7 @@ ProcessOptions distinctOptions()
     options.InvertWholePage = -1;
     options.DeskewOff = 0x0506;
     options.Orientation = 0xAB;
+    options.Language = uint8_t(OcrLanguage::GermanAndFraktur);
     options.NoiseRemoveOff = 0x0708;
     options.LineRemoveOff = 0x090A;
     options.DeshadeOff = 0x0B0C;
@@ -92,7 +93,7 @@ TEST(OcrRecords, ProcessOptionsLieAtTheirOffsets)
     EXPECT_EQ(i16At(bytes, 4), -1);
     EXPECT_EQ(i16At(bytes, 6), 0x0506);
     EXPECT_EQ(uint8_t(bytes[8]), 0xAB);
-    EXPECT_EQ(bytes[9], 0) << "pad byte";
+    EXPECT_EQ(bytes[9], 3) << "language";
     EXPECT_EQ(i16At(bytes, 10), 0x0708);
     EXPECT_EQ(i16At(bytes, 12), 0x090A);
     EXPECT_EQ(i16At(bytes, 14), 0x0B0C);
@@ -180,13 +181,14 @@ TEST(OcrRecords, BytesOfTheWrongSizeAreRefused)
     EXPECT_FALSE(fromBytes(QByteArray(), &item));
 }
 
-TEST(OcrRecords, PaddingIsIgnoredWhenReading)
+TEST(OcrRecords, TheByteAfterTheOrientationCarriesTheLanguage)
 {
-    QByteArray bytes = toBytes(distinctOptions());
-    bytes[9] = char(0x5A);
+    QByteArray bytes = toBytes(ProcessOptions{});
+    EXPECT_EQ(bytes[9], 0) << "a record that names no language asks for the automatic choice";
+    bytes[9] = char(OcrLanguage::Fraktur);
     ProcessOptions options;
     ASSERT_TRUE(fromBytes(bytes, &options));
-    EXPECT_EQ(toBytes(options), toBytes(distinctOptions()));
+    EXPECT_EQ(options.Language, uint8_t(OcrLanguage::Fraktur));
 }
 
 TEST(UnpackResults, ABlockShorterThanAHeaderHasNoResults)

@@ -3,6 +3,7 @@
 #include "Cp1252.h"
 #include "OcrRecords.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -46,6 +47,33 @@ double characterErrorRate(const QString& recognised, const QString& truth) {
     const QString expected = normalised(truth);
     if (expected.isEmpty()) return recognised.trimmed().isEmpty() ? 0.0 : 1.0;
     return double(editDistance(normalised(recognised), expected)) / double(expected.size());
+}
+
+QString runningText(const QString& text) {
+    static const std::pair<QString, QString> kForms[] = {
+        {QStringLiteral("ſ"), QStringLiteral("s")},  {QStringLiteral("ꝛ"), QStringLiteral("r")},
+        {QStringLiteral("⸗"), QStringLiteral("-")},  {QStringLiteral("ﬀ"), QStringLiteral("ff")},
+        {QStringLiteral("ﬁ"), QStringLiteral("fi")}, {QStringLiteral("ﬂ"), QStringLiteral("fl")},
+        {QStringLiteral("„"), QStringLiteral("\"")}, {QStringLiteral("“"), QStringLiteral("\"")},
+        {QStringLiteral("”"), QStringLiteral("\"")}, {QStringLiteral("«"), QStringLiteral("\"")},
+        {QStringLiteral("»"), QStringLiteral("\"")}, {QStringLiteral("‚"), QStringLiteral("'")},
+        {QStringLiteral("‘"), QStringLiteral("'")},  {QStringLiteral("’"), QStringLiteral("'")},
+        {QStringLiteral("–"), QStringLiteral("-")},  {QStringLiteral("—"), QStringLiteral("-")},
+        {QStringLiteral("a\u0364"), QStringLiteral("ä")}, {QStringLiteral("o\u0364"), QStringLiteral("ö")},
+        {QStringLiteral("u\u0364"), QStringLiteral("ü")}, {QStringLiteral("A\u0364"), QStringLiteral("Ä")},
+        {QStringLiteral("O\u0364"), QStringLiteral("Ö")}, {QStringLiteral("U\u0364"), QStringLiteral("Ü")},
+    };
+    static const QRegularExpression dividedWord(QStringLiteral("(\\w)-[ \\t]*\\r?\\n\\s*(?=[a-zäöüß])"));
+    QString running = text.normalized(QString::NormalizationForm_C);
+    for (const auto& [historic, today] : kForms) running.replace(historic, today);
+    running.replace(dividedWord, QStringLiteral("\\1"));
+    return running.simplified();
+}
+
+double runningTextErrorRate(const QString& recognised, const QString& truth) {
+    const QString expected = runningText(truth);
+    if (expected.isEmpty()) return recognised.trimmed().isEmpty() ? 0.0 : 1.0;
+    return double(editDistance(runningText(recognised), expected)) / double(expected.size());
 }
 
 }  // namespace palvenor::textcheck

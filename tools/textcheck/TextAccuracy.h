@@ -26,4 +26,14 @@ QString normalised(const QString& text);
 // Edit distance of the normalised texts per character of the true text.
 double characterErrorRate(const QString& recognised, const QString& truth);
 
+// A text as running text, so that a text kept in its printed lines and one
+// merged into paragraphs compare alike: historic letter forms as today's
+// ("ſ" as "s", "aͤ" as "ä", "⸗" as "-", ligatures as their letters),
+// quotation marks and dashes in one form each, words divided at a line end
+// joined, and every run of blanks and line ends one space.
+QString runningText(const QString& text);
+
+// Edit distance of the texts as running text per character of the true text.
+double runningTextErrorRate(const QString& recognised, const QString& truth);
+
 }  // namespace palvenor::textcheck

@@ -307,6 +307,31 @@ std::vector<tiff::Entry> annotationEntry(const std::optional<QByteArray>& annota
     return {entry};
 }
 
+// The entries to set over those of a page: its annotation entry first, so
+// that it wins over one among the others.
+std::vector<tiff::Entry> withAnnotations(const std::optional<QByteArray>& annotations,
+                                         const std::vector<tiff::Entry>& others)
+{
+    std::vector<tiff::Entry> entries = annotationEntry(annotations);
+    entries.insert(entries.end(), others.begin(), others.end());
+    return entries;
+}
+
+// The entries describing a page whose picture is encoded anew, with the
+// byte order of their values.
+struct Describing {
+    std::vector<tiff::Entry> entries;
+    bool bigEndian = false;
+};
+
+// Those of page `page` of file; none for a file that is no TIFF.
+Describing describingEntriesOf(const OpenedFile& file, int page, bool sameColours)
+{
+    if (!file.tiff)
+        return {};
+    return {tiff::describingEntries(*file.tiff, size_t(page - 1), sameColours), file.tiff->layout.bigEndian};
+}
+
 // A picture to be encoded, and how.
 struct Encoding {
     int pageType = PageTypeUnknown;
@@ -314,8 +339,10 @@ struct Encoding {
     int compression = 0;  // TIFF code; 0 for the page type's default
 };
 
+// Encodes picture as the next page, with its annotations and the
+// describing entries of the page it replaces.
 ImagingError addEncoded(BookWriter* writer, const QImage& picture, const Encoding& encoding, const QString& origin,
-                        const std::optional<QByteArray>& annotations = {})
+                        const std::optional<QByteArray>& annotations, Describing describing = {})
 {
     QByteArray encoded;
     QString reason;
@@ -323,12 +350,17 @@ ImagingError addEncoded(BookWriter* writer, const QImage& picture, const Encodin
                           &reason))
         return failure(StatusConverterFailed,
                        QStringLiteral("Das Bild konnte nicht umgewandelt werden: %1 (%2)").arg(origin, reason));
+    const ImagingError notConverted =
+        failure(StatusConverterFailed, QStringLiteral("Das Bild konnte nicht umgewandelt werden: ") + origin);
     auto source = std::make_shared<TiffSource>();
     source->path = origin;
     source->bytes = FileBytes::fromBuffer(std::move(encoded));
-    if (tiff::readLayout(*source->bytes, &source->layout) != tiff::LayoutStatus::Ok ||
-        writer->addPage(source, 0, annotationEntry(annotations)) != BookWriter::AddResult::Ok)
-        return failure(StatusConverterFailed, QStringLiteral("Das Bild konnte nicht umgewandelt werden: ") + origin);
+    if (tiff::readLayout(*source->bytes, &source->layout) != tiff::LayoutStatus::Ok)
+        return notConverted;
+    if (describing.bigEndian != source->layout.bigEndian)
+        tiff::swapByteOrder(describing.entries);
+    if (writer->addPage(source, 0, withAnnotations(annotations, describing.entries)) != BookWriter::AddResult::Ok)
+        return notConverted;
     return {};
 }
 
@@ -352,7 +384,8 @@ ImagingError addDecoded(BookWriter* writer, const OpenedFile& file, const PageSo
     const Encoding encoding{pageType == PageTypeUnknown ? info.pageType : pageType,
                             info.xResolution > 0 ? info.xResolution : page.resolution};
     return addEncoded(writer, picture, encoding, page.file,
-                      page.annotations ? page.annotations : pictures->annotationData(page.page));
+                      page.annotations ? page.annotations : pictures->annotationData(page.page),
+                      describingEntriesOf(file, page.page, encoding.pageType == info.pageType));
 }
 
 // A TIFF page is copied as it is unless it has to become black and white.
@@ -375,15 +408,28 @@ ImagingError addFilePage(BookWriter* writer, const OpenedFile& file, const PageS
     return {};
 }
 
-ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t index)
+// A picture, on its own or as the new picture of a page of a file.
+ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t index, OpenFiles& files)
 {
     if (page.picture.isNull())
         return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(index + 1));
     const bool toBlackAndWhite = page.compression == PageCompression::BlackAndWhiteG4;
     const Encoding encoding{toBlackAndWhite ? PageTypeBlackWhite : tiff::pageTypeForPicture(page.picture),
                             page.resolution, toBlackAndWhite ? 0 : page.pictureCompression};
+    Describing describing;
+    if (!page.file.isEmpty()) {
+        const OpenedFile* file = nullptr;
+        if (ImagingError e = files.open(page.file, &file); !e.ok())
+            return e;
+        if (page.page < 1 || page.page > file->pageCount())
+            return pagesMissing(page.file, page.page, page.page, file->pageCount());
+        ImagingError unreadable;
+        const ImageFile* pictures = file->pictures(&unreadable);
+        const bool sameColours = pictures && pictures->pageInfo(page.page).pageType == encoding.pageType;
+        describing = describingEntriesOf(*file, page.page, sameColours);
+    }
     return addEncoded(writer, page.picture, encoding, QStringLiteral("Bild für Seite %1").arg(index + 1),
-                      page.annotations);
+                      page.annotations, describing);
 }
 
 ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)
@@ -394,8 +440,8 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     BookWriter writer;
     for (size_t i = 0; i < pages.size(); ++i) {
         const PageSource& page = pages[i];
-        if (page.file.isEmpty()) {
-            if (ImagingError e = addPictureSource(&writer, page, i); !e.ok())
+        if (page.file.isEmpty() || !page.picture.isNull()) {
+            if (ImagingError e = addPictureSource(&writer, page, i, files); !e.ok())
                 return e;
             continue;
         }
@@ -472,9 +518,7 @@ ImagingError sourcePages(const QString& source, int sourcePage, int count, PageC
     if (sourcePage < 1 || count < 1 || sourcePage > total || count > total - sourcePage + 1)
         return pagesMissing(source, sourcePage, sourcePage + std::max(count, 1) - 1, total);
     for (int p = sourcePage; p < sourcePage + count; ++p) {
-        PageSource page;
-        page.file = source;
-        page.page = p;
+        PageSource page = pageOfFile(source, p);
         page.compression = compression;
         pages->push_back(page);
     }
@@ -483,12 +527,8 @@ ImagingError sourcePages(const QString& source, int sourcePage, int count, PageC
 
 void bookPages(const QString& target, int first, int last, std::vector<PageSource>* pages)
 {
-    for (int p = first; p <= last; ++p) {
-        PageSource page;
-        page.file = target;
-        page.page = p;
-        pages->push_back(page);
-    }
+    for (int p = first; p <= last; ++p)
+        pages->push_back(pageOfFile(target, p));
 }
 
 }  // namespace

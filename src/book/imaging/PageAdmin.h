@@ -17,10 +17,13 @@ enum class PageCompression { Own, BlackAndWhiteG4 };
 // One page of the output book: either page `page` (1-based) of an existing
 // file, or a picture to be encoded (black-and-white as CCITT G4, others LZW,
 // unless pictureCompression names another that libtiff can write for it).
+// A picture with a file and page is a new picture of that page of a TIFF,
+// and keeps the entries that describe the page (resolution, description,
+// XMP, private entries and the like).
 struct PageSource {
     QString file;
     int page = 1;
-    QImage picture;  // used when file is empty
+    QImage picture;
     double resolution = 300;  // dpi for an encoded picture
     // The page's annotation entry; empty for none. Unset: none for a
     // picture, the page's own for a page of a file.
@@ -28,6 +31,15 @@ struct PageSource {
     PageCompression compression = PageCompression::Own;
     int pictureCompression = 0;  // TIFF compression code for the picture; 0 for the default
 };
+
+// Page `page` of file, taken as it is.
+inline PageSource pageOfFile(const QString& file, int page)
+{
+    PageSource source;
+    source.file = file;
+    source.page = page;
+    return source;
+}
 
 // Writes a multi-page TIFF from the given pages. TIFF source pages are copied
 // as raw strips or tiles with all their tags (their annotations too), never decoded. BMP and other

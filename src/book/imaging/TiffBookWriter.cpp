@@ -26,6 +26,7 @@ enum : uint16_t {
     TagJpegQTables = 519,
     TagJpegDcTables = 520,
     TagJpegAcTables = 521,
+    TagIccProfile = 34675,
     TagExifIfd = 34665,
     TagGpsIfd = 34853,
     TagInteroperabilityIfd = 40965,
@@ -61,6 +62,21 @@ bool isReplacedOrDropped(uint16_t tag)
     default:
         return false;
     }
+}
+
+// Entries that say how a picture is stored, which a new encoding of it
+// sets itself: size, samples, compression and its parameters, photometric
+// and colour map, orientation, planar layout, tiles, YCbCr, JPEG.
+constexpr uint16_t PictureStructureTags[] = {
+    256, 257, 258, 259, 262, 263, 264, 265, 266, 274, 277, 278, 280, 281, 284, 290, 291, 292, 293, 317, 320,
+    322, 323, 332, 334, 338, 339, 340, 341, 342, 347, 512, 515, 517, 518, 529, 530, 531, 532, 559, 32995,
+    32996, 32997, 32998,
+};
+
+bool isPictureStructure(uint16_t tag)
+{
+    return isReplacedOrDropped(tag) ||
+           std::binary_search(std::begin(PictureStructureTags), std::end(PictureStructureTags), tag);
 }
 
 bool isIntegerType(uint16_t type)
@@ -236,6 +252,19 @@ std::vector<BookWriter::PointedData> BookWriter::pointedData(const FileBytes& fi
             pointed.push_back(std::move(data));
     }
     return pointed;
+}
+
+std::vector<Entry> describingEntries(const TiffSource& source, size_t index, bool keepColourProfile)
+{
+    std::vector<Entry> all;
+    if (index >= source.layout.directories.size() ||
+        !readDirectory(*source.bytes, source.layout, source.layout.directories[index], &all))
+        return {};
+    std::erase_if(all, [&](const Entry& e) {
+        return !e.valid || isPictureStructure(e.tag) || e.type == TypeIfd || e.type == TypeIfd8 ||
+               (e.tag == TagIccProfile && !keepColourProfile);
+    });
+    return all;
 }
 
 namespace {

@@ -30,6 +30,13 @@ struct TiffSource {
     Layout layout;
 };
 
+// The entries of directory `index` of source that describe the page rather
+// than how its picture is stored (resolution, description, dates, XMP,
+// private entries and the like), to go with a new encoding of its picture;
+// the colour profile only where keepColourProfile says its colours stay.
+// Values are in the byte order of source.
+std::vector<Entry> describingEntries(const TiffSource& source, size_t index, bool keepColourProfile);
+
 // Receives the bytes of the new file in order.
 class ByteSink {
 public:

@@ -94,6 +94,9 @@ int encodableCompression(int pageType, int wanted)
     case COMPRESSION_DEFLATE:
     case COMPRESSION_PACKBITS:
         return wanted;
+    case COMPRESSION_LZMA:
+    case COMPRESSION_ZSTD:
+        return TIFFIsCODECConfigured(uint16_t(wanted)) ? wanted : fallback;
     case COMPRESSION_CCITTFAX3:
     case COMPRESSION_CCITTFAX4:
         return blackAndWhite ? wanted : fallback;

@@ -315,6 +315,15 @@ const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag)
     return nullptr;
 }
 
+void swapByteOrder(std::vector<Entry>& entries)
+{
+    for (Entry& e : entries) {
+        const auto unit = size_t(fieldSwapUnit(e.type));
+        for (size_t i = 0; unit > 1 && i + unit <= e.value.size(); i += unit)
+            std::reverse(e.value.begin() + qsizetype(i), e.value.begin() + qsizetype(i + unit));
+    }
+}
+
 uint64_t entryInteger(const Entry& entry, bool bigEndian, uint64_t index)
 {
     if (!entry.valid || index >= entry.count)

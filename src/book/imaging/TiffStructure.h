@@ -122,6 +122,8 @@ bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset,
                    uint64_t* next = nullptr);
 
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
+// Turns the values of the entries into the other byte order.
+void swapByteOrder(std::vector<Entry>& entries);
 // Value `index` of an integer entry (byte, short, long, long8); 0 if out of range.
 uint64_t entryInteger(const Entry& entry, bool bigEndian, uint64_t index = 0);
 

@@ -167,6 +167,10 @@ PageSource oleImgEdit::shownPageSource() const {
         source.page = page_;
         return source;
     }
+    if (file_ && file_->fileType() == FileTypeTiff) {  // the page lends the new picture its describing entries
+        source.file = image_;
+        source.page = page_;
+    }
     source.picture = picture_;
     source.resolution = info_.xResolution > 0 ? info_.xResolution : 300;
     // A new page has no compression of its own yet: the page type's default.
@@ -186,7 +190,7 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
         if (i == page)
             pages.push_back(shownPageSource());
         else if (i <= count)
-            pages.push_back({file, i});
+            pages.push_back(pageOfFile(file, i));
     }
     return pages;
 }
@@ -210,7 +214,7 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
     }
     std::vector<PageSource> pages;
     for (int i = 1; i <= file_->pageCount(); ++i)
-        pages.push_back(i == page_ && modified_ ? shownPageSource() : PageSource{image_, i});
+        pages.push_back(i == page_ && modified_ ? shownPageSource() : pageOfFile(image_, i));
     status_ = writeBook(file, pages);
 }
 

@@ -19,14 +19,6 @@
 
 namespace palvenor::imaging::test {
 
-inline PageSource pageOf(const QString& file, int page)
-{
-    PageSource source;
-    source.file = file;
-    source.page = page;
-    return source;
-}
-
 class PageBooks : public ::testing::Test {
 public:
     static void SetUpTestSuite()

@@ -46,18 +46,9 @@ inline bool runTool(const QString& program, const QStringList& arguments)
 
 constexpr uint16_t PrivateTag = 65000;
 
-// A page with the entries an archive puts there: colour profile, XMP,
-// description, resolution in centimetres, a private entry and an annotation entry.
-inline bool writeRichPage(const QString& path)
+// A colour page in Deflate, 118.11 pixels per centimetre.
+inline PatternPage richColourPage()
 {
-    static const TIFFFieldInfo extra[] = {
-        {PrivateTag, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("Archivnummer")},
-        {AnnotationTag, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_UNDEFINED, FIELD_CUSTOM, 1, 1,
-         const_cast<char*>("Anmerkungen")},
-    };
-    Tiff tif = openTiff(path, "w");
-    if (!tif || TIFFMergeFieldInfo(tif.get(), extra, 2) != 0)
-        return false;
     PatternPage page;
     page.samples = 3;
     page.photometric = PHOTOMETRIC_RGB;
@@ -65,6 +56,22 @@ inline bool writeRichPage(const QString& path)
     page.resolutionUnit = RESUNIT_CENTIMETER;
     page.xResolution = 118.11f;
     page.yResolution = 118.11f;
+    return page;
+}
+
+// A page with the entries an archive puts there: colour profile, XMP,
+// description, a private entry and an annotation entry. Mode "wb" writes
+// big-endian.
+inline bool writeRichPage(const QString& path, const PatternPage& page = richColourPage(), const char* mode = "w")
+{
+    static const TIFFFieldInfo extra[] = {
+        {PrivateTag, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("Archivnummer")},
+        {AnnotationTag, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_UNDEFINED, FIELD_CUSTOM, 1, 1,
+         const_cast<char*>("Anmerkungen")},
+    };
+    Tiff tif = openTiff(path, mode);
+    if (!tif || TIFFMergeFieldInfo(tif.get(), extra, 2) != 0)
+        return false;
     setPatternTags(tif.get(), page, 0, 1);
     const QByteArray icc(600, '\x5a');
     const QByteArray xmp("<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF/></x:xmpmeta>");

@@ -415,7 +415,7 @@ TEST(ImageFile, PageWhoseStripsAreCutOffFailsToReadButTheOthersRead)
     const QString source = dir.filePath(QStringLiteral("source.tif"));
     ASSERT_TRUE(test::writePatternBook(source, std::vector<PatternPage>(3)));
     const QString path = dir.filePath(QStringLiteral("cut.tif"));
-    ASSERT_TRUE(writeBook(path, {test::pageOf(source, 1), test::pageOf(source, 2), test::pageOf(source, 3)}).ok());
+    ASSERT_TRUE(writeBook(path, {pageOfFile(source, 1), pageOfFile(source, 2), pageOfFile(source, 3)}).ok());
     const QByteArray bytes = test::fileBytes(path);
     ASSERT_TRUE(test::writeBytes(path, bytes.left(bytes.size() - 200)));
 

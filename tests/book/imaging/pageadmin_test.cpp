@@ -430,8 +430,8 @@ TEST_F(PageOperations, PicturesAndBmpPagesAreEncodedByType)
         source.resolution = 400;
         sources.push_back(source);
     }
-    sources.push_back(test::pageOf(bmp, 1));
-    sources.push_back(test::pageOf(bookB_, 2));
+    sources.push_back(pageOfFile(bmp, 1));
+    sources.push_back(pageOfFile(bookB_, 2));
     const QString target = folder_.filePath(QStringLiteral("pictures.tif"));
     const ImagingError e = writeBook(target, sources);
     ASSERT_TRUE(e.ok()) << codeText(e);

@@ -221,32 +221,127 @@ TEST_F(RealFilePages, FilesOfOtherProgramsComeThroughUntouched)
         checkOperations(path);
 }
 
+// The entries of page `page` an archive cares about, as libtiff reads them.
+struct ArchiveEntries {
+    QByteArray icc, xmp, description;
+    float xResolution = 0;
+    uint16_t unit = 0;
+    uint16_t compression = 0;
+};
+
+ArchiveEntries archiveEntriesOf(const QString& path, int page)
+{
+    ArchiveEntries found;
+    test::Tiff tif = test::openTiff(path);
+    if (!tif || !TIFFSetDirectory(tif.get(), tdir_t(page - 1)))
+        return found;
+    uint32_t length = 0;
+    const char* data = nullptr;
+    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &data))
+        found.icc = QByteArray(data, int(length));
+    if (TIFFGetField(tif.get(), TIFFTAG_XMLPACKET, &length, &data))
+        found.xmp = QByteArray(data, int(length));
+    if (TIFFGetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, &data))
+        found.description = data;
+    TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &found.xResolution);
+    TIFFGetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, &found.unit);
+    TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &found.compression);
+    return found;
+}
+
+void expectPrivateAndAnnotationEntries(const QString& path, int page)
+{
+    const std::string entries = test::entriesOfPage(path, page);
+    EXPECT_NE(entries.find(std::to_string(test::PrivateTag) + " 2 14 " +
+                           QByteArray("Archiv 1923/7", 14).toHex().toStdString()),
+              std::string::npos)
+        << entries;
+    EXPECT_NE(entries.find(std::to_string(AnnotationTag) + " 7 15 "), std::string::npos) << entries;
+}
+
 TEST_F(RealFilePages, ArchiveEntriesSurviveAPageOperation)
 {
     ASSERT_TRUE(failed_.isEmpty()) << failed_.toStdString();
     const QString rich = made_->filePath(QStringLiteral("rich.tif"));
     ASSERT_TRUE(insertPages(book_, 2, rich, 1, 1).ok());
     ASSERT_TRUE(deletePages(book_, 1, 1).ok());
-    test::Tiff tif = test::openTiff(book_);
-    ASSERT_TRUE(tif);
-    uint32_t length = 0;
-    const char* data = nullptr;
-    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &data));
-    EXPECT_EQ(QByteArray(data, int(length)), QByteArray(600, '\x5a'));
-    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_XMLPACKET, &length, &data));
-    EXPECT_TRUE(QByteArray(data, int(length)).startsWith("<x:xmpmeta"));
-    float x = 0;
-    uint16_t unit = 0;
-    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &x));
-    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, &unit));
-    EXPECT_FLOAT_EQ(x, 118.11f);
-    EXPECT_EQ(unit, RESUNIT_CENTIMETER);
-    const std::string entries = test::entriesOfPage(book_, 1);
-    EXPECT_NE(entries.find(std::to_string(test::PrivateTag) + " 2 14 " +
-                           QByteArray("Archiv 1923/7", 14).toHex().toStdString()),
-              std::string::npos)
-        << entries;
-    EXPECT_NE(entries.find(std::to_string(AnnotationTag) + " 7 15 "), std::string::npos) << entries;
+    const ArchiveEntries kept = archiveEntriesOf(book_, 1);
+    EXPECT_EQ(kept.icc, QByteArray(600, '\x5a'));
+    EXPECT_TRUE(kept.xmp.startsWith("<x:xmpmeta"));
+    EXPECT_EQ(kept.description, "Band 3, Blatt 17");
+    EXPECT_FLOAT_EQ(kept.xResolution, 118.11f);
+    EXPECT_EQ(kept.unit, RESUNIT_CENTIMETER);
+    expectPrivateAndAnnotationEntries(book_, 1);
+}
+
+// A page made black and white is a new picture of the same page: it keeps
+// what describes the page, from a file of either byte order; the colour
+// profile of its colours goes.
+TEST_F(RealFilePages, APageMadeBlackAndWhiteKeepsWhatDescribesIt)
+{
+    ASSERT_TRUE(failed_.isEmpty()) << failed_.toStdString();
+    ASSERT_TRUE(test::writeRichPage(made_->filePath(QStringLiteral("rich-motorola.tif")), test::richColourPage(), "wb"));
+    for (const char* name : {"rich.tif", "rich-motorola.tif"}) {
+        SCOPED_TRACE(name);
+        QFile::remove(book_);
+        ASSERT_TRUE(QFile::copy(bookA_, book_));
+        ASSERT_TRUE(appendPages(book_, made_->filePath(QString::fromLatin1(name)), 1, 1,
+                                PageCompression::BlackAndWhiteG4)
+                        .ok());
+        const ArchiveEntries kept = archiveEntriesOf(book_, 6);
+        EXPECT_EQ(kept.compression, COMPRESSION_CCITTFAX4);
+        EXPECT_TRUE(kept.icc.isEmpty());
+        EXPECT_TRUE(kept.xmp.startsWith("<x:xmpmeta"));
+        EXPECT_EQ(kept.description, "Band 3, Blatt 17");
+        EXPECT_FLOAT_EQ(kept.xResolution, 118.11f);
+        EXPECT_EQ(kept.unit, RESUNIT_CENTIMETER);
+        expectPrivateAndAnnotationEntries(book_, 6);
+    }
+
+    // A black-and-white page in G3 becomes G4 and keeps its colour profile too.
+    test::PatternPage fax;
+    fax.bits = 1;
+    fax.photometric = PHOTOMETRIC_MINISWHITE;
+    fax.compression = COMPRESSION_CCITTFAX3;
+    const QString richFax = made_->filePath(QStringLiteral("rich-fax.tif"));
+    ASSERT_TRUE(test::writeRichPage(richFax, fax));
+    ASSERT_TRUE(appendPages(book_, richFax, 1, 1, PageCompression::BlackAndWhiteG4).ok());
+    const ArchiveEntries kept = archiveEntriesOf(book_, 7);
+    EXPECT_EQ(kept.compression, COMPRESSION_CCITTFAX4);
+    EXPECT_EQ(kept.icc, QByteArray(600, '\x5a'));
+    expectPrivateAndAnnotationEntries(book_, 7);
+    EXPECT_TRUE(test::libtiffPicture(book_, 7) == test::libtiffPicture(richFax, 1));
+}
+
+// A new picture of a page (as the page view saves a changed page) keeps
+// the page's describing entries; its colour profile only while its colours
+// stay colours.
+TEST_F(RealFilePages, ANewPictureOfAPageKeepsWhatDescribesThePage)
+{
+    ASSERT_TRUE(failed_.isEmpty()) << failed_.toStdString();
+    const QString rich = made_->filePath(QStringLiteral("rich.tif"));
+    const QImage colour = test::libtiffPicture(rich, 1).convertToFormat(QImage::Format_RGB32);
+    const QImage mono = colour.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    PageSource changedColour{rich, 1, colour, 300};
+    changedColour.pictureCompression = COMPRESSION_ADOBE_DEFLATE;
+    const PageSource changedToMono{rich, 1, mono, 300};
+    const QString target = folder_.filePath(QStringLiteral("neu.tif"));
+    ASSERT_TRUE(writeBook(target, {changedColour, changedToMono}).ok());
+
+    const ArchiveEntries first = archiveEntriesOf(target, 1);
+    EXPECT_EQ(first.compression, COMPRESSION_ADOBE_DEFLATE);
+    EXPECT_EQ(first.icc, QByteArray(600, '\x5a'));
+    EXPECT_EQ(first.description, "Band 3, Blatt 17");
+    const ArchiveEntries second = archiveEntriesOf(target, 2);
+    EXPECT_EQ(second.compression, COMPRESSION_CCITTFAX4);
+    EXPECT_TRUE(second.icc.isEmpty());
+    EXPECT_TRUE(second.xmp.startsWith("<x:xmpmeta"));
+    for (int page : {1, 2}) {
+        SCOPED_TRACE(page);
+        expectPrivateAndAnnotationEntries(target, page);
+        EXPECT_FLOAT_EQ(archiveEntriesOf(target, page).xResolution, 118.11f);
+    }
+    EXPECT_TRUE(test::libtiffPicture(target, 1) == test::libtiffPicture(rich, 1));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST_F(WriteFailure, EveryOperationLeavesTheBookAndFolderAsTheyWere)
         {"insert", [&] { return insertPages(book_, 3, mixed_, 1, -1); }},
         {"replace", [&] { return replacePages(book_, 4, bookB_, 1, 3); }},
         {"delete", [&] { return deletePages(book_, 2, 1); }},
-        {"write over", [&] { return writeBook(book_, {test::pageOf(bookB_, 1), test::pageOf(bookB_, 2)}); }},
+        {"write over", [&] { return writeBook(book_, {pageOfFile(bookB_, 1), pageOfFile(bookB_, 2)}); }},
     };
     for (const auto& [name, operation] : operations) {
         for (int pages : {0, 1, 2}) {
