@@ -1,5 +1,6 @@
 #include "TransformScene.h"
 
+#include "AnnotationTag.h"
 #include "PageTransformCommands.h"
 
 #include <QAbstractButton>
@@ -78,6 +79,29 @@ TEST(PageTransforms, TurningEveryPageWritesEachTurnedPageOnceAndShowsPageOne) {
     EXPECT_FALSE(s.edit().ImageModified());
     s.run("mnuLeftAll");
     for (int page = 1; page <= 3; ++page) EXPECT_EQ(darkPoints(pageOf(s.path, page)), markerPoints(W, H)) << page;
+}
+
+TEST(PageTransforms, AnnotationsTurnWithTheirPage) {
+    TransformScene s({});
+    imaging::Annotation area;
+    area.kind = imaging::AnnotationKind::FilledArea;
+    area.box = QRectF(2, 3, 10, 6);
+    imaging::PageSource page;
+    page.picture = markerPage(W, H, QImage::Format_Mono);
+    page.annotations = imaging::encodeAnnotations({area});
+    const QString book = s.dir.filePath(QStringLiteral("anmerkung.tif"));
+    ASSERT_TRUE(imaging::writeBook(book, {page}).ok());
+    imaging::PagePass pass{[](const QImage& p) { return imaging::turned(p, imaging::Turn::Right); },
+                           [](QSize size) { return imaging::turning(size, imaging::Turn::Right); }, {}};
+    ASSERT_TRUE(imaging::transformEveryPage(book, pass).ok());
+    imaging::ImagingError error;
+    const auto annotations = imaging::decodeAnnotations(imaging::ImageFile::open(book, &error)->annotationData(1));
+    ASSERT_TRUE(annotations && annotations->size() == 1);
+    EXPECT_EQ((*annotations)[0].box, QRectF(31, 2, 6, 10));
+
+    frmSample* w = s.open(book);
+    w->findChild<QAction*>(QStringLiteral("mnuLeft"))->trigger();
+    EXPECT_EQ(w->oleImgEdit1().annotationLayer().items().at(0).box, QRectF(2, 3, 10, 6));
 }
 
 TEST(PageTransforms, APassCancelledBeforeTheEndLeavesTheBookAsItWas) {

@@ -75,9 +75,11 @@ QImage quarterTurned(const QImage& page, Turn turn) {
     return result;
 }
 
-// The page source of one transformed page, encoded in the page's own kind.
-PageSource encodedPage(const QImage& picture, const PageInfo& info, std::optional<QByteArray> annotations) {
-    PageSource source;
+// The new picture of page `page` of book, encoded in the page's own kind;
+// the entries that describe the page stay.
+PageSource encodedPage(const QString& book, int page, const QImage& picture, const PageInfo& info,
+                       std::optional<QByteArray> annotations) {
+    PageSource source = pageOfFile(book, page);
     source.picture = picture;
     source.resolution = info.xResolution > 0 ? info.xResolution : 300;
     source.pictureCompression = info.pageType == PageTypeBlackWhite ? COMPRESSION_CCITTFAX4 : info.compression;
@@ -145,7 +147,7 @@ ImagingError transformEveryPage(const QString& book, const PagePass& pass) {
     const auto writePart = [&] {
         const QString partFile = parts.filePath(QString::number(result.size()) + QStringLiteral(".tif"));
         error = writeBook(partFile, part);
-        for (int i = 1; i <= int(part.size()); ++i) result.push_back({partFile, i});
+        for (int i = 1; i <= int(part.size()); ++i) result.push_back(pageOfFile(partFile, i));
         part.clear();
         return error.ok();
     };
@@ -155,7 +157,7 @@ ImagingError transformEveryPage(const QString& book, const PagePass& pass) {
         QByteArray annotations = file->annotationData(page);
         if (pass.annotationPlace && !annotations.isEmpty())
             annotations = movedAnnotations(annotations, pass.annotationPlace(picture.size()));
-        part.push_back(encodedPage(pass.transform(picture), file->pageInfo(page), annotations));
+        part.push_back(encodedPage(book, page, pass.transform(picture), file->pageInfo(page), annotations));
         if ((int(part.size()) == kPagesPerPart || page == count) && !writePart()) return error;
         if (pass.progress && !pass.progress(page, count))
             return {StatusCancelled, QStringLiteral("Der Vorgang wurde abgebrochen.")};
@@ -173,7 +175,7 @@ ImagingError recompressBlackAndWhite(const QString& book) {
         const PageInfo info = file->pageInfo(page);
         const bool recompress = info.pageType == PageTypeBlackWhite && info.compression != COMPRESSION_CCITTFAX4;
         anyToRecompress = anyToRecompress || recompress;
-        pages.push_back({book, page});
+        pages.push_back(pageOfFile(book, page));
         if (recompress) pages.back().compression = PageCompression::BlackAndWhiteG4;
     }
     return anyToRecompress ? writeBook(book, pages) : ImagingError{};
