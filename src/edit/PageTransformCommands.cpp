@@ -44,19 +44,27 @@ void PageTransformCommands::mnuInvert_Click() {
 
 void PageTransformCommands::turnEveryPage(imaging::Turn turn) {
     passOverEveryPage({[turn](const QImage& page) { return imaging::turned(page, turn); },
-                       [turn](QSize size) { return imaging::turning(size, turn); }, {}});
+                       [turn](QSize size) { return imaging::turning(size, turn); }, {}},
+                      [this, turn] { turn == imaging::Turn::Left ? mnuLeft_Click() : mnuright_Click(); });
 }
 
 void PageTransformCommands::mnuInvertAll_Click() {
-    passOverEveryPage({[](const QImage& page) { return imaging::inverted(page); }, {}, {}});
+    passOverEveryPage({[](const QImage& page) { return imaging::inverted(page); }, {}, {}},
+                      [this] { w_.oleImgEdit1().Invert(); });
 }
 
 // The whole book is turned or inverted in one pass and written once; the
 // user may cancel while the pages are being prepared, before the book is
-// touched. The first page is shown afterwards.
-void PageTransformCommands::passOverEveryPage(imaging::PagePass pass) {
+// touched. The first page is shown afterwards. A bitmap holds one page
+// only: it is changed in the view and written back in its own format.
+void PageTransformCommands::passOverEveryPage(imaging::PagePass pass, const std::function<void()>& onShownPage) {
     if (!readyForBookChange()) return;
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
+    if (edit.FileType() != imaging::FileTypeTiff) {
+        onShownPage();
+        writeBack();
+        return;
+    }
     QProgressDialog progress(QStringLiteral("Bitte warten ..."), QStringLiteral("Abbrechen"), 0,
                              edit.PageCount(), &w_);
     progress.setObjectName(QStringLiteral("Fortschritt"));
@@ -70,7 +78,8 @@ void PageTransformCommands::passOverEveryPage(imaging::PagePass pass) {
 }
 
 void PageTransformCommands::mnuMaxComp_Click() {
-    if (w_.oleImgEdit1().Image().isEmpty() || !readyForBookChange()) return;
+    // Only TIFF books store CCITT G4 pages.
+    if (w_.oleImgEdit1().FileType() != imaging::FileTypeTiff || !readyForBookChange()) return;
     PleaseWait wait(w_);
     bookChanged(imaging::recompressBlackAndWhite(w_.oleImgEdit1().Image()));
 }

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
+
 namespace palvenor {
 
 class frmSample;
@@ -43,7 +45,7 @@ public:
 
 private:
     void turnEveryPage(imaging::Turn turn);
-    void passOverEveryPage(imaging::PagePass pass);
+    void passOverEveryPage(imaging::PagePass pass, const std::function<void()>& onShownPage);
     bool readyForBookChange();
     void bookChanged(const imaging::ImagingError& error);
     QRect selectedArea();

@@ -104,6 +104,21 @@ TEST(PageTransforms, AnnotationsTurnWithTheirPage) {
     EXPECT_EQ(w->oleImgEdit1().annotationLayer().items().at(0).box, QRectF(2, 3, 10, 6));
 }
 
+TEST(PageTransforms, ABitmapStaysABitmapWhenEveryPageIsTurnedOrInverted) {
+    TransformScene s({});
+    const QString bitmap = s.dir.filePath(QStringLiteral("seite.bmp"));
+    ASSERT_TRUE(markerPage(W, H, QImage::Format_RGB32).save(bitmap, "BMP"));
+    frmSample* w = s.open(bitmap);
+    w->findChild<QAction*>(QStringLiteral("mnuRightAll"))->trigger();
+    w->findChild<QAction*>(QStringLiteral("mnuInvertAll"))->trigger();
+    w->findChild<QAction*>(QStringLiteral("mnuMaxComp"))->trigger();
+    EXPECT_TRUE(bytesOf(bitmap).startsWith("BM"));
+    const QImage written(bitmap);
+    EXPECT_EQ(written.size(), QSize(H, W));
+    EXPECT_EQ(darkPoints(written).size(), size_t(W * H) - markerPoints(W, H).size());
+    EXPECT_TRUE(messages(s.prompter).isEmpty());
+}
+
 TEST(PageTransforms, APassCancelledBeforeTheEndLeavesTheBookAsItWas) {
     TransformScene s({QImage::Format_Mono, QImage::Format_Mono, QImage::Format_Mono});
     const QByteArray before = bytesOf(s.path);
