@@ -1,5 +1,6 @@
 #include "DocumentCommands.h"
 
+#include "ImageAcquisition.h"
 #include "OcrService.h"
 #include "PageSequenceMenu.h"
 #include "PageTransformMenu.h"
@@ -15,6 +16,7 @@ void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     window.ocrCommand = [&window, &ocr] { ocr.mnuOCR_Click(window); };
     installPageSequenceCommands(window);
     installPageTransformCommands(window);
+    acquire::installAcquisitionCommands(window);
 }
 
 }  // namespace palvenor

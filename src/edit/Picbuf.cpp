@@ -12,6 +12,11 @@ bool Picbuf::PasteFromClipboard() {
     return !picture_.isNull();
 }
 
+bool Picbuf::Load() {
+    picture_ = QImage(FileName);
+    return !picture_.isNull();
+}
+
 void Picbuf::CreateBlank(int width, int height) {
     picture_ = QImage(width, height, QImage::Format_Mono);
     picture_.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});

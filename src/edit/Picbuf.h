@@ -13,6 +13,9 @@ public:
     // Takes the clipboard's picture; false (and an empty buffer) when the
     // clipboard holds none.
     bool PasteFromClipboard();
+    // Loads the picture file named by FileName; false (and an empty buffer)
+    // when it cannot be decoded.
+    bool Load();
     // A white black-and-white picture of the given size in pixels.
     void CreateBlank(int width, int height);
     // Bits per pixel of the picture: 1 for black and white, 8 for grey or
@@ -22,7 +25,9 @@ public:
     // or, with dither, by error diffusion.
     void ConvertToBlackAndWhite(bool dither);
 
-    // Where Save writes the bitmap.
+    const QImage& picture() const { return picture_; }
+
+    // The file Load reads and Save writes.
     QString FileName;
     // Writes the picture to FileName as a Windows bitmap, replacing what was
     // there; false when it could not be written (then no old file is left
