@@ -27,6 +27,7 @@ void realPageFigures();        // OcrBench.cpp, also within ocrFigures
 void scanFigures(int runs);    // ScanBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
+void transformFigures(const SampleBooks& books, int pages, int runs);  // TransformBench.cpp
 void concatenationFigures(const SampleBooks& books, int runs);  // ConcatenationBench.cpp
 
 namespace {
@@ -323,6 +324,7 @@ int run(bool quick)
     editFigures(books, runs);
     saveFigures(books, runs.wholeBook);
     pageSequenceFigures(books, BookPages, runs.wholeBook);
+    transformFigures(books, BookPages, runs.quickSteps);
     concatenationFigures(books, runs.wholeBook);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);

@@ -3,6 +3,7 @@
 #include "ImageAcquisition.h"
 #include "OcrService.h"
 #include "PageSequenceMenu.h"
+#include "PageTransformMenu.h"
 #include "ScanCommands.h"
 #include "SaveCommands.h"
 #include "frmSample.h"
@@ -15,6 +16,7 @@ void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     window.resaveCommand = [&window] { SaveCommands(window).mnuResave_Click(); };
     window.ocrCommand = [&window, &ocr] { ocr.mnuOCR_Click(window); };
     installPageSequenceCommands(window);
+    installPageTransformCommands(window);
     acquire::installAcquisitionCommands(window);
     installScanCommands(window);
 }

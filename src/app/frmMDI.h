@@ -35,7 +35,7 @@ public:
     // A new document window with a fresh capture from the scanner.
     void mnuErfassen_Click();
     // A new document window with a new one-page book of page type k (1..7).
-    void Neustart(int k);
+    void Neustart(int k) override;
     // Creates and registers a document window and loads its request.
     frmSample* DokumentAnlegen(const QString& path, const QString& name, const QString& request);
 

@@ -46,6 +46,8 @@ public:
     // Where a file dialog starts when no book of its own names a folder: the
     // active book's folder, or that of the book last opened or saved.
     virtual QString dialogFolder() const = 0;
+    // Opens a new window with a blank document of page type k (1..7).
+    virtual void Neustart(int k) = 0;
 };
 
 }  // namespace palvenor

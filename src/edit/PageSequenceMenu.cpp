@@ -1,6 +1,7 @@
 #include "PageSequenceMenu.h"
 
 #include "DeletedPage.h"
+#include "MenuEntries.h"
 #include "PageMoveCommands.h"
 #include "PageSequenceCommands.h"
 #include "frmSample.h"
@@ -15,20 +16,6 @@
 namespace palvenor {
 
 namespace {
-
-struct Entry {
-    const char* name;
-    const char* caption;
-    std::function<void(frmSample&)> run;
-};
-
-QAction* addEntry(frmSample& window, QMenu& menu, const Entry& entry) {
-    QAction* action = menu.addAction(QString::fromUtf8(entry.caption));
-    action->setObjectName(QString::fromUtf8(entry.name));
-    QObject::connect(action, &QAction::triggered, &window, [&window, run = entry.run] { run(window); });
-    window.controls().add(action);
-    return action;
-}
 
 // A submenu whose title carries the group's name, so that the group is
 // enabled and disabled as one.

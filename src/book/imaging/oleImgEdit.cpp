@@ -111,6 +111,7 @@ void oleImgEdit::Display() {
     annotations_.replace(decodeAnnotations(file_->annotationData(page_)).value_or(std::vector<Annotation>{}));
     modified_ = false;
     fullPixmap_ = QPixmap();
+    forgetSteps();
     rebuildScaledPicture();
     emit pageShown(page_);
 }
@@ -126,6 +127,7 @@ void oleImgEdit::ClearDisplay() {
     fullPixmap_ = QPixmap();
     scaledPixmap_ = QPixmap();
     info_ = {};
+    forgetSteps();
     updateScrollBars();
     viewport()->update();
 }
@@ -141,6 +143,7 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
     page_ = 1;
     status_ = {};
     fullPixmap_ = QPixmap();
+    forgetSteps();
     rebuildScaledPicture();
 }
 
@@ -225,7 +228,7 @@ void oleImgEdit::SaveAs(const QString& file, int fileType) {
 void oleImgEdit::reopen() {
     ImagingError error;
     file_ = ImageFile::open(pagesFile_, &error);
-    modified_ = false;
+    stepsSaved();
 }
 
 void oleImgEdit::PageProperties(Prompter& prompter) const {
@@ -519,7 +522,7 @@ void oleImgEdit::ScrollImage(int direction, int amount) {
 void oleImgEdit::DeleteSelectedAnnotations() {
     if (!annotations_.anyMarked()) return;
     repaintPageArea(annotations_.deleteMarked());
-    modified_ = true;
+    stepDone();
 }
 
 void oleImgEdit::BurnInAnnotations(int option, int colours) {
@@ -531,7 +534,7 @@ void oleImgEdit::BurnInAnnotations(int option, int colours) {
         burnt = annotations_.takeAll();
     if (burnt.empty()) return;
     picture_ = burnIn(picture_, burnt, colours != BurnOwnColours);
-    modified_ = true;
+    stepDone();
     fullPixmap_ = QPixmap();
     rebuildScaledPicture();
 }
@@ -557,7 +560,7 @@ void oleImgEdit::drawPicture(AnnotationKind kind, const QString& file, const QRe
     }
     status_ = {};
     repaintPageArea(annotations_.add(std::move(a)));
-    modified_ = true;
+    stepDone();
 }
 
 void oleImgEdit::resizeEvent(QResizeEvent* event) {

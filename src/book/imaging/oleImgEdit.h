@@ -17,6 +17,8 @@
 
 namespace palvenor::imaging {
 
+enum class Turn;
+
 // The page view: shows one page of an image file at a zoom factor, scrolls
 // it, and reports the properties of the shown page. Annotations are drawn
 // over the page; what the left mouse button does is up to the plugged-in
@@ -69,6 +71,10 @@ public:
     void setZoom(float percent);
     // Fits the page to the view; the fit is kept when the view changes size.
     void FitTo(int fitType);
+
+    // Where the page's top left corner lies in the view, in screen pixels:
+    // inside it when the page is smaller, before it when scrolled.
+    QPoint pageOrigin() const;
 
     // The selection rectangle in page pixels; empty when none is drawn.
     QRect SelectionRect() const { return selection_; }
@@ -145,6 +151,28 @@ public:
     // The picture of the shown page (null while nothing is shown).
     const QImage& picture() const { return picture_; }
 
+    // Changes of the shown page's picture (oleImgEditChanges.cpp). Each is
+    // one step that Undo takes back; none touches the file.
+    // Turns the page, its annotations with it.
+    void RotateLeft();
+    void RotateRight();
+    void Flip();
+    void Invert();
+    // Cuts the page down to area (page pixels).
+    void Trim(const QRect& area);
+    // Puts the drawn selection of the page on the clipboard.
+    void ClipboardCopy();
+    // Copies the selection, then whitens it on the page.
+    void ClipboardCut();
+    bool IsClipboardDataAvailable() const;
+    // Puts the clipboard's picture on the page at the selection's top left
+    // corner, or at the top left corner of the visible part.
+    void ClipboardPaste();
+    // Takes back the last change of the shown page: ErrorNothingToUndo when
+    // there is none, else 0.
+    int Undo();
+    static constexpr int ErrorNothingToUndo = 5;
+
 signals:
     void pageShown(int page);
     void zoomChanged(float percent);
@@ -170,14 +198,13 @@ private:
     AnnotationLayer& layer() override { return annotations_; }
     void repaintPageArea(const QRectF& area) override;
     void takeSelection(const QRect& area) override;
-    void annotationsChanged() override { modified_ = true; }
+    void annotationsChanged() override { stepDone(); }
     void reportMarked() override { emit annotationMarked(); }
     double screenPixel() const override { return 100.0 / zoom_; }
     double pageDpi() const override;
     QRectF pageArea() const override { return QRectF(picture_.rect()); }
     Prompter* prompter() override { return prompter_; }
 
-    QPoint pageOrigin() const;
     QPointF toPage(QPointF viewPoint) const;
     PageTool* leftButtonTool();
     ToolAttributes attributesOf(int tool) const;
@@ -196,6 +223,24 @@ private:
     void rebuildScaledPicture();
     QImage scaledDown() const;
     void updateScrollBars();
+
+    // The undo history: the page as it was before each change since it was shown.
+    struct EditState {
+        QImage picture;
+        PageInfo info;
+        std::vector<Annotation> annotations;
+        bool modified = false;
+    };
+    EditState currentState() const;
+    // A change is done: the state before it goes on the history.
+    void stepDone();
+    // A page is shown afresh: nothing to take back.
+    void forgetSteps();
+    // The shown page is in the file now: every earlier state differs from it.
+    void stepsSaved();
+    void takePicture(QImage picture);
+    void turn(Turn how);
+    void place(const QImage& part, QPoint at);
 
     QString image_;
     QString pagesFile_;  // where the shown pages are read from: the image, or unsaved pages
@@ -223,6 +268,8 @@ private:
     PageTool* pressed_ = nullptr;  // the tool the left button went down with
     int mousePointer_ = PointerOfTool;
     bool selectionRectangle_ = false;
+    std::vector<EditState> undo_;
+    EditState settled_;  // after the last change, or as shown
 };
 
 }  // namespace palvenor::imaging
