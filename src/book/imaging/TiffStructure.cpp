@@ -307,6 +307,18 @@ bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset,
     return true;
 }
 
+std::vector<uint8_t> directoryBytes(const FileBytes& file, const Layout& layout, uint64_t offset)
+{
+    ReadWindow window(file);
+    const uint64_t count = directoryEntryCount(window, file.size(), layout, offset, nullptr);
+    if (count == 0)
+        return {};
+    const DirectoryShape shape = shapeOf(layout.bigTiff);
+    const uint64_t length = shape.countSize + count * shape.entrySize + shape.nextSize;
+    const uint8_t* bytes = window.at(offset, length);
+    return bytes ? std::vector<uint8_t>(bytes, bytes + length) : std::vector<uint8_t>();
+}
+
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag)
 {
     for (const Entry& e : entries)

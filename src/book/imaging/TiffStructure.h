@@ -121,6 +121,10 @@ struct Entry {
 bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries,
                    uint64_t* next = nullptr);
 
+// The bytes of the directory at offset as they lie in the file: entry count,
+// entries and the link to the next directory; empty if it does not fit.
+std::vector<uint8_t> directoryBytes(const FileBytes& file, const Layout& layout, uint64_t offset);
+
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
 // Turns the values of the entries into the other byte order.
 void swapByteOrder(std::vector<Entry>& entries);
