@@ -21,16 +21,15 @@ using test::runTool;
 
 class ChangeInPlace : public test::PageBooks {
 protected:
-    // Where the header says the first directory is (little-endian classic
-    // TIFF, as the sample books are).
-    static uint32_t firstDirectory(const QString& path)
+    // Where the header of a little-endian book says the first directory is.
+    static uint64_t firstDirectory(const QString& path)
     {
         const QByteArray bytes = fileBytes(path);
-        if (bytes.size() < 8)
-            return 0;
-        uint32_t offset = 0;
-        for (int i = 3; i >= 0; --i)
-            offset = offset << 8 | uint8_t(bytes[4 + i]);
+        const bool bigTiff = bytes.size() >= 16 && bytes[2] == 43;
+        const int at = bigTiff ? 8 : 4;
+        uint64_t offset = 0;
+        for (int i = (bigTiff ? 7 : 3); i >= 0 && at + i < bytes.size(); --i)
+            offset = offset << 8 | uint8_t(bytes[at + i]);
         return offset;
     }
 
@@ -54,9 +53,12 @@ protected:
     {
         const QByteArray after = fileBytes(book_);
         ASSERT_GT(after.size(), before.size());
-        EXPECT_EQ(after.left(4), before.left(4));
-        EXPECT_TRUE(after.mid(8, before.size() - 8) == before.mid(8)) << "bytes of the old book changed";
-        EXPECT_GE(firstDirectory(book_), uint32_t(before.size()));
+        const int linkAt = before[2] == 43 ? 8 : 4;  // the link fills the rest of the header
+        const int headerEnd = 2 * linkAt;
+        EXPECT_EQ(after.left(linkAt), before.left(linkAt));
+        EXPECT_TRUE(after.mid(headerEnd, before.size() - headerEnd) == before.mid(headerEnd))
+            << "bytes of the old book changed";
+        EXPECT_GE(firstDirectory(book_), uint64_t(before.size()));
     }
 
     void expectChangedInPlace(const std::function<ImagingError()>& operation, const std::string& sequence,
@@ -79,6 +81,17 @@ TEST_F(ChangeInPlace, EveryPageOperationAppendsAndKeepsTheOldBytes)
     expectChangedInPlace([&] { return insertPages(book_, 2, bookB_, 1, 2); }, "A3 B1 B2 A4 A5 A1", 6);
     expectChangedInPlace([&] { return appendPages(book_, bookB_, 3, 1); }, "A3 B1 B2 A4 A5 A1 B3", 7);
     expectChangedInPlace([&] { return replacePages(book_, 7, mixed_, 1, 2); }, "A3 B1 B2 A4 A5 A1 M1 M2", 8);
+}
+
+TEST_F(ChangeInPlace, ABigTiffBookIsChangedInPlaceToo)
+{
+    ASSERT_TRUE(QFile::remove(book_));
+    ASSERT_TRUE(runTool(QStringLiteral("tiffcp"), {QStringLiteral("-8"), bookA_, book_}));
+    ASSERT_EQ(fileBytes(book_)[2], 43) << "not BigTIFF";
+    expectChangedInPlace([&] { return deletePages(book_, 1, 1); }, "A2 A3 A4 A5", 4);
+    expectChangedInPlace([&] { return insertPages(book_, 3, bookB_, 2, 2); }, "A2 A3 B2 B3 A4 A5", 6);
+    expectChangedInPlace([&] { return movePage(book_, 6, 1); }, "A5 A2 A3 B2 B3 A4", 6);
+    EXPECT_EQ(fileBytes(book_)[2], 43);
 }
 
 TEST_F(ChangeInPlace, ACrashBeforeTheHeaderLeavesTheOldBook)
