@@ -11,7 +11,15 @@
 
 #include <QFileInfo>
 
+#include <chrono>
 #include <functional>
+#include <random>
+#include <set>
+#include <thread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace palvenor::imaging {
 namespace {
@@ -121,6 +129,38 @@ TEST_F(ChangeInPlace, ACrashAfterTheHeaderLeavesTheNewBook)
     expectOldBytesKept(before);
     EXPECT_EQ(sequenceOf(book_), "A5 A1 A2 A3 A4");
     EXPECT_EQ(test::pageNumberTags(book_), numberedPages(5));
+    expectReadableByOthers(5);
+}
+
+TEST_F(ChangeInPlace, KillingTheProgramAtAnyMomentLeavesTheBookBeforeOrAfter)
+{
+    // Moving the first page to the end, again and again, only ever turns
+    // the book round.
+    std::set<std::string> rounds;
+    std::string turned = "A1 A2 A3 A4 A5";
+    for (int i = 0; i < 5; ++i) {
+        rounds.insert(turned);
+        turned = turned.substr(3) + " " + turned.substr(0, 2);
+    }
+    std::mt19937 random(20);
+    std::set<std::string> seen;
+    for (int kill = 0; kill < 12; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;)
+                movePage(book_, 1, 5);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<>(200, 40000)(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        const std::string sequence = sequenceOf(book_);
+        EXPECT_TRUE(rounds.count(sequence)) << "after kill " << kill << ": " << sequence;
+        EXPECT_EQ(test::pageNumberTags(book_), numberedPages(5)) << "after kill " << kill;
+        seen.insert(sequence);
+    }
+    EXPECT_GT(seen.size(), 1u) << "the book was never changed";
     expectReadableByOthers(5);
 }
 
