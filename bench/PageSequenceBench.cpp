@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -29,6 +30,7 @@ constexpr int G4 = imaging::oleImgAdmin::BlackAndWhiteG4;
 constexpr int G4Info = 26;
 constexpr int Own = 1;  // keep the page's compression
 constexpr int ColourPages = 12;
+constexpr int LongerBookPages = 5000;
 // A4 at 300 dpi
 constexpr uint32_t ColourWidth = 2480;
 constexpr uint32_t ColourHeight = 3508;
@@ -105,8 +107,9 @@ void settle(const QString& path)
 }
 
 // The figures of the commands on book, named after prefix, with page as
-// the page they bring and compression the command's compression type.
-void bookFigures(const std::string& prefix, const SampleBooks& books, const QString& original, const QString& page,
+// the page they bring and compression the command's compression type;
+// returns the name and time of each command.
+std::vector<std::pair<std::string, double>> bookFigures(const std::string& prefix, const SampleBooks& books, const QString& original, const QString& page,
                  int pages, int compression, int runs)
 {
     const QString book = books.path(QStringLiteral("page-sequence.tif"));
@@ -133,6 +136,7 @@ void bookFigures(const std::string& prefix, const SampleBooks& books, const QStr
     QFile::remove(copy);
     print("reference_page_write_two_flushes_ms", pageOnly);
     print("reference_two_flushes_ms", flushesOnly);
+    std::vector<std::pair<std::string, double>> times;
     for (const Figure& figure : figures) {
         imaging::oleImgAdmin admin;
         qint64 before = 0;
@@ -151,15 +155,26 @@ void bookFigures(const std::string& prefix, const SampleBooks& books, const QStr
         print(name + "_vs_file_copy_ratio", ms / plain);
         print(name + "_vs_page_write_ratio", ms / (figure.bringsAPage ? pageOnly : flushesOnly));
         print(name + "_growth_kib", double(QFileInfo(book).size() - before) / 1024);
+        times.emplace_back(name, ms);
     }
     QFile::remove(book);
+    return times;
 }
 
 }  // namespace
 
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs)
 {
-    bookFigures("page", books, books.longBook(), books.onePage(), pages, G4, runs);
+    const auto shorter = bookFigures("page", books, books.longBook(), books.onePage(), pages, G4, runs);
+    const QString longer = books.path(QStringLiteral("longer.tif"));
+    runProgram(QStringLiteral(PALVENOR_SAMPLEBOOK),
+               {longer, QStringLiteral("--pages"), QString::number(LongerBookPages), QStringLiteral("--seed"),
+                QStringLiteral("3")});
+    const auto longerTimes = bookFigures("page_5000", books, longer, books.onePage(), LongerBookPages, G4, runs);
+    for (size_t i = 0; i < longerTimes.size(); ++i)
+        std::printf("page_5000_%s_vs_%d_pages_ratio: %.3f\n", longerTimes[i].first.c_str(), pages,
+                    longerTimes[i].second / shorter[i].second);
+    QFile::remove(longer);
     const QString colour = books.path(QStringLiteral("colour.tif"));
     const QString colourPage = books.path(QStringLiteral("colour-page.tif"));
     writeColourBook(colour, ColourPages);
