@@ -458,8 +458,10 @@ BookWriter::AddResult BookWriter::keepPage(std::shared_ptr<const TiffSource> boo
 {
     if (!book || index >= book->layout.directories.size())
         return AddResult::Corrupt;
+    if (!keptWindow_ || &keptWindow_->file() != book->bytes.get())
+        keptWindow_ = std::make_unique<ReadWindow>(*book->bytes);
     Page page;
-    page.keptBytes = directoryBytes(*book->bytes, book->layout, book->layout.directories[index]);
+    page.keptBytes = directoryBytes(*keptWindow_, book->layout, book->layout.directories[index]);
     if (page.keptBytes.empty())
         return AddResult::Corrupt;
     page.keptSize = takenSize(*book->bytes, book->layout, page.keptBytes);

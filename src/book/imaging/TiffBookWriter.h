@@ -143,6 +143,7 @@ private:
                           const std::function<bool(size_t)>& afterPage);
 
     std::vector<Page> pages_;
+    std::unique_ptr<ReadWindow> keptWindow_;  // over the book of the kept pages, whose directories lie together
 };
 
 }  // namespace palvenor::imaging::tiff
