@@ -310,6 +310,13 @@ Runs runsFor(bool quick)
     return quick ? Runs{3, 2} : Runs{15, 7};
 }
 
+// Only the page sequence commands, in a quick run.
+void pageOperationFigures()
+{
+    const SampleBooks books(BookPages);
+    pageSequenceFigures(books, BookPages, runsFor(true).wholeBook);
+}
+
 int run(bool quick)
 {
     TIFFSetWarningHandler(nullptr);
@@ -343,13 +350,18 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     const QString only = arguments.value(0);
-    if (arguments.size() > 1 || (!only.isEmpty() && only != u"--quick" && only != u"--real-pages")) {
-        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages]\n");
+    if (arguments.size() > 1 ||
+        (!only.isEmpty() && only != u"--quick" && only != u"--real-pages" && only != u"--page-operations")) {
+        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages | --page-operations]\n");
         return 2;
     }
     try {
         if (only == u"--real-pages") {
             palvenor::bench::realPageFigures();
+            return 0;
+        }
+        if (only == u"--page-operations") {
+            palvenor::bench::pageOperationFigures();
             return 0;
         }
         return palvenor::bench::run(only == u"--quick");

@@ -1,6 +1,7 @@
 #include "ImageFile.h"
 
 #include "AnnotationTag.h"
+#include "PageAdmin.h"
 #include "TiffDecode.h"
 #include "TiffLibrary.h"
 #include "TiffStructure.h"
@@ -407,8 +408,10 @@ std::unique_ptr<ImageFile> ImageFile::open(const QString& path, ImagingError* er
     uint8_t signature[4] = {};
     const uint64_t signatureSize = std::min<uint64_t>(sizeof signature, bytes->size());
     bytes->read(0, signature, signatureSize);
-    if (tiff::hasTiffSignature(signature, signatureSize))
+    if (tiff::hasTiffSignature(signature, signatureSize)) {
+        noteBookOpened(path);
         return TiffImageFile::open(path, std::move(bytes), error);
+    }
     if (hasBmpSignature(signature, signatureSize))
         return BmpImageFile::open(path, std::move(bytes), error);
     report(error, notAnImage(path));

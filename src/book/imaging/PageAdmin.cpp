@@ -6,15 +6,19 @@
 #include "TiffEncode.h"
 #include "TiffStructure.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSaveFile>
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -30,6 +34,7 @@ using tiff::FileBytes;
 using tiff::TiffSource;
 
 int g_failAfterPages = -1;
+fault_injection::CommitStep g_crashAt = fault_injection::CommitStep::None;
 
 ImagingError failure(int code, const QString& description)
 {
@@ -155,13 +160,14 @@ private:
     std::map<QString, const OpenedFile*> byName_;
 };
 
-// Writes the new book into the save file's descriptor. Directories and
+// Writes into a file's descriptor from a position on: a new book into its
+// save file, or the pages appended to a book in place. Directories and
 // values are gathered into larger writes; strip data goes from file to file
 // inside the kernel where it can (copy_file_range), so a page's bytes are
 // never copied through this process.
-class SaveFileSink final : public tiff::ByteSink {
+class FileSink final : public tiff::ByteSink {
 public:
-    explicit SaveFileSink(QSaveFile* file) : file_(file) {}
+    explicit FileSink(QFileDevice* file, uint64_t position = 0) : file_(file), position_(position) {}
 
     bool write(const uint8_t* data, size_t length) override
     {
@@ -281,7 +287,7 @@ private:
 #endif
     }
 
-    QSaveFile* file_;
+    QFileDevice* file_;
     std::vector<uint8_t> pending_;
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> window_;  // bytes of windowFile_ from windowStart_
@@ -432,16 +438,38 @@ ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t
                       page.annotations, describing);
 }
 
-ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)
+// The write failure the tests asked for, taken once: writing stops once
+// that many pages are written.
+std::function<bool(size_t)> injectedFault()
 {
-    if (pages.empty())
-        return failure(StatusNoPages, QStringLiteral("Ein Buch braucht mindestens eine Seite: ") + target);
+    const int failAfter = g_failAfterPages;
+    g_failAfterPages = -1;
+    if (failAfter < 0)
+        return {};
+    return [failAfter](size_t written) { return written < size_t(failAfter); };
+}
 
-    BookWriter writer;
+ImagingError simulatedFault(const QString& target, int failAfter)
+{
+    return writeFailed(target, QStringLiteral("simulierter Schreibfehler nach %1 Seiten").arg(failAfter));
+}
+
+// A page of book taken as it is: its directory stays valid where it lies.
+bool keepsItsPlace(const PageSource& page, const OpenedFile& file, const OpenedFile* book)
+{
+    return &file == book && page.picture.isNull() && !page.annotations &&
+           page.compression == PageCompression::Own;
+}
+
+// Gives writer the pages; those of book that stay as they are (book may
+// be nullptr) are kept where they lie.
+ImagingError addPages(BookWriter* writer, const std::vector<PageSource>& pages, OpenFiles& files,
+                      const OpenedFile* book)
+{
     for (size_t i = 0; i < pages.size(); ++i) {
         const PageSource& page = pages[i];
         if (page.file.isEmpty() || !page.picture.isNull()) {
-            if (ImagingError e = addPictureSource(&writer, page, i, files); !e.ok())
+            if (ImagingError e = addPictureSource(writer, page, i, files); !e.ok())
                 return e;
             continue;
         }
@@ -450,9 +478,153 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
             return e;
         if (page.page < 1 || page.page > file->pageCount())
             return pagesMissing(page.file, page.page, page.page, file->pageCount());
-        if (ImagingError e = addFilePage(&writer, *file, page); !e.ok())
+        if (keepsItsPlace(page, *file, book)) {
+            if (writer->keepPage(file->tiff, size_t(page.page - 1)) != BookWriter::AddResult::Ok)
+                return corrupt(page.file);
+            continue;
+        }
+        if (ImagingError e = addFilePage(writer, *file, page); !e.ok())
             return e;
     }
+    return {};
+}
+
+// Size and modification time of the books as they were opened or last
+// written here, by canonical path.
+struct DiskState {
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const DiskState&) const = default;
+};
+
+QMutex g_diskStatesLock;
+std::map<QString, DiskState> g_diskStates;
+
+DiskState diskStateOf(const QFileInfo& file)
+{
+    return {file.size(), file.lastModified()};
+}
+
+void noteDiskState(const QString& path)
+{
+    const QFileInfo file(path);
+    const QMutexLocker lock(&g_diskStatesLock);
+    g_diskStates[file.canonicalFilePath()] = diskStateOf(file);
+}
+
+// Another program changed the book since it was opened or written here,
+// or since book was read for this operation.
+bool changedOnDisk(const OpenedFile& book)
+{
+    const QFileInfo file(book.path);
+    const DiskState now = diskStateOf(file);
+    if (uint64_t(now.size) != book.tiff->bytes->size())
+        return true;
+    const QMutexLocker lock(&g_diskStatesLock);
+    const auto noted = g_diskStates.find(file.canonicalFilePath());
+    return noted != g_diskStates.end() && noted->second != now;
+}
+
+bool syncData(QFile& file)
+{
+#ifdef Q_OS_UNIX
+    return ::fdatasync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+// Points the header of book at the chain that begins at first: one aligned
+// write of the offset.
+bool switchChain(QFile& file, const tiff::Layout& layout, uint64_t first)
+{
+    const int size = layout.bigTiff ? 8 : 4;
+    uint8_t bytes[8] = {};
+    for (int i = 0; i < size; ++i)
+        bytes[i] = uint8_t(first >> (layout.bigEndian ? 8 * (size - 1 - i) : 8 * i));
+#ifdef Q_OS_UNIX
+    return ::pwrite(file.handle(), bytes, size_t(size), off_t(layout.bigTiff ? 8 : 4)) == size;
+#else
+    return file.seek(layout.bigTiff ? 8 : 4) && file.write(reinterpret_cast<const char*>(bytes), size) == size;
+#endif
+}
+
+// A crash the tests asked for at step: the file is left as it stands.
+bool crashesAt(fault_injection::CommitStep step)
+{
+    if (g_crashAt != step)
+        return false;
+    g_crashAt = fault_injection::CommitStep::None;
+    return true;
+}
+
+ImagingError simulatedCrash(const QString& target)
+{
+    return writeFailed(target, QStringLiteral("simulierter Absturz"));
+}
+
+// Commits the pages to book where it lies: the new pages and a new
+// directory chain go after its end, are flushed, and then the header is
+// switched to the new chain and flushed again. A crash before the switch
+// leaves the old book, one after it the new. Nothing, if the whole book is
+// to be written anew instead: it changed on disk, it would have to become
+// BigTIFF, the pages do not fit its byte order, or more than half of it
+// would then be space no page uses.
+std::optional<ImagingError> commitInPlace(const QString& target, const std::vector<PageSource>& pages,
+                                          OpenFiles& files, const OpenedFile& book)
+{
+    if (changedOnDisk(book))
+        return std::nullopt;
+    BookWriter writer;
+    if (ImagingError e = addPages(&writer, pages, files, &book); !e.ok())
+        return e;
+    const TiffSource& source = *book.tiff;
+    const uint64_t size = source.bytes->size();
+    const BookWriter::AppendEstimate estimate = writer.estimateAppend(source);
+    if (!estimate.possible || size + estimate.growth > 2 * estimate.live)
+        return std::nullopt;
+
+    QFile file(book.path);
+    if (!file.open(QIODevice::ReadWrite))
+        return writeFailure(target, file.errorString());
+    FileSink sink(&file, size);
+    uint64_t first = 0;
+    const int failAfter = g_failAfterPages;
+    const BookWriter::WriteResult result = writer.append(sink, source, &first, injectedFault());
+    if (result == BookWriter::WriteResult::MixedByteOrder)
+        return std::nullopt;
+    if (result != BookWriter::WriteResult::Ok || !sink.flush() || !syncData(file)) {
+        const QString reason = sink.reason();
+        file.resize(qint64(size));  // the old chain never saw these bytes
+        return result == BookWriter::WriteResult::Stopped ? simulatedFault(target, failAfter)
+                                                          : writeFailed(target, reason);
+    }
+    if (crashesAt(fault_injection::CommitStep::BeforeHeader))
+        return simulatedCrash(target);
+    if (!switchChain(file, source.layout, first))
+        return writeFailed(target, QString::fromLocal8Bit(std::strerror(errno)));
+    if (crashesAt(fault_injection::CommitStep::AfterHeader))
+        return simulatedCrash(target);
+    if (!syncData(file))
+        return writeFailed(target, QString::fromLocal8Bit(std::strerror(errno)));
+    noteDiskState(book.path);
+    return ImagingError{};
+}
+
+ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)
+{
+    if (pages.empty())
+        return failure(StatusNoPages, QStringLiteral("Ein Buch braucht mindestens eine Seite: ") + target);
+
+    const bool givesOwnPages =
+        std::any_of(pages.begin(), pages.end(), [&](const PageSource& page) { return page.file == target; });
+    if (const OpenedFile* book = nullptr; givesOwnPages && files.open(target, &book).ok() && book->tiff)
+        if (std::optional<ImagingError> committed = commitInPlace(target, pages, files, *book))
+            return *committed;
+
+    BookWriter writer;
+    if (ImagingError e = addPages(&writer, pages, files, nullptr); !e.ok())
+        return e;
 
     // Write through a symbolic link to the file it names, as editors do.
     const QFileInfo info(target);
@@ -460,20 +632,15 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly))
         return writeFailure(target, save.errorString());
-    SaveFileSink sink(&save);
+    FileSink sink(&save);
 
     const int failAfter = g_failAfterPages;
-    g_failAfterPages = -1;
-    std::function<bool(size_t)> afterPage;
-    if (failAfter >= 0)
-        afterPage = [failAfter](size_t written) { return written < size_t(failAfter); };
-
-    switch (writer.write(sink, afterPage)) {
+    switch (writer.write(sink, injectedFault())) {
     case BookWriter::WriteResult::Ok:
         break;
     case BookWriter::WriteResult::Stopped:
         save.cancelWriting();
-        return writeFailed(target, QStringLiteral("simulierter Schreibfehler nach %1 Seiten").arg(failAfter));
+        return simulatedFault(target, failAfter);
     case BookWriter::WriteResult::SinkFailed:
         save.cancelWriting();
         return writeFailed(target, sink.reason());
@@ -489,6 +656,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     }
     if (!save.commit())
         return writeFailure(target, save.errorString());
+    noteDiskState(path);
     return {};
 }
 
@@ -537,6 +705,11 @@ ImagingError writeFailure(const QString& target, const QString& systemReason)
 {
     const QString reason = unwritableReason(target);
     return writeFailed(target, reason.isEmpty() ? systemReason : reason);
+}
+
+void noteBookOpened(const QString& path)
+{
+    noteDiskState(path);
 }
 
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages)
@@ -650,6 +823,11 @@ namespace fault_injection {
 void failAfterPages(int pages)
 {
     g_failAfterPages = pages;
+}
+
+void crashAt(CommitStep step)
+{
+    g_crashAt = step;
 }
 }  // namespace fault_injection
 

@@ -41,12 +41,23 @@ inline PageSource pageOfFile(const QString& file, int page)
     return source;
 }
 
-// Writes a multi-page TIFF from the given pages. TIFF source pages are copied
+// Writes a multi-page TIFF from the given pages. A book that is the target
+// and gives pages of its own is changed where it lies: the new pages and a
+// new chain of directories go after its end, and the header, switched to
+// the new chain in one write once they are on disk, commits the change.
+// It is written anew instead (as below) when it changed on disk since it
+// was opened, would outgrow a classic TIFF, or would then hold more space
+// that no page uses than pages.
+// TIFF source pages are copied
 // as raw strips or tiles with all their tags (their annotations too), never decoded. BMP and other
 // picture sources are decoded and encoded. The result goes to a temporary
 // file in the target's folder and replaces target by rename only when it is
 // complete; on failure target is untouched.
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages);
+
+// Notes the size and modification time of a book as it is opened. A page
+// operation changes the book in place only while both are still the same.
+void noteBookOpened(const QString& path);
 
 // The failure of writing target, with what keeps it from being written as
 // the user can see it (a folder missing or read-only, a read-only file), or
@@ -89,6 +100,10 @@ namespace fault_injection {
 // in the temporary file, as if the disk had filled up. The fault fires once;
 // a negative number disarms it.
 void failAfterPages(int pages);
+// Makes the next change of a book in place stop as if the program died at
+// the step: before or after the header is switched to the new chain.
+enum class CommitStep { None, BeforeHeader, AfterHeader };
+void crashAt(CommitStep step);
 }  // namespace fault_injection
 
 }  // namespace palvenor::imaging

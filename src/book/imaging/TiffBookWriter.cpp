@@ -219,6 +219,79 @@ uint64_t jpegTableLength(const FileBytes& file, uint16_t tag, uint64_t offset)
     return withinFile(file, offset, length) ? length : 0;
 }
 
+// The sum of count integers of the type at values.
+uint64_t sumOf(const uint8_t* values, uint16_t type, uint64_t count, bool bigEndian)
+{
+    uint64_t sum = 0;
+    const int size = fieldTypeSize(type);
+    for (uint64_t k = 0; k < count; ++k) {
+        const uint8_t* v = values + k * uint64_t(size);
+        sum += type == TypeShort ? load16(v, bigEndian) : type == TypeLong ? load32(v, bigEndian) : load64(v, bigEndian);
+    }
+    return sum;
+}
+
+// The bytes of book that the directory `raw` takes with what it points at:
+// itself, its values stored apart from it and its strips or tiles.
+uint64_t takenSize(const FileBytes& file, const Layout& layout, const std::vector<uint8_t>& raw)
+{
+    const OutputFormat format{layout.bigTiff, layout.bigEndian};
+    const bool big = layout.bigEndian;
+    const uint64_t count = layout.bigTiff ? load64(raw.data(), big) : load16(raw.data(), big);
+    uint64_t total = raw.size();
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint8_t* at = raw.data() + format.countSize() + i * format.entrySize();
+        const uint16_t tag = load16(at, big);
+        const uint16_t type = load16(at + 2, big);
+        const uint64_t n = layout.bigTiff ? load64(at + 4, big) : load32(at + 4, big);
+        const int size = fieldTypeSize(type);
+        if (size == 0 || n > file.size() / uint64_t(size))
+            continue;
+        const uint64_t length = n * uint64_t(size);
+        const uint8_t* field = at + (layout.bigTiff ? 12 : 8);
+        std::vector<uint8_t> values(field, field + std::min(length, format.inlineCapacity()));
+        if (length > format.inlineCapacity()) {
+            total += padded(length);
+            values.resize(size_t(length));
+            const uint64_t offset = layout.bigTiff ? load64(field, big) : load32(field, big);
+            if ((tag == TagStripByteCounts || tag == TagTileByteCounts) && !file.read(offset, values.data(), length))
+                continue;
+        }
+        if ((tag == TagStripByteCounts || tag == TagTileByteCounts) && isIntegerType(type))
+            total += sumOf(values.data(), type, n, big);
+    }
+    return total;
+}
+
+// A kept directory with its page number set to index of total and a blank
+// link; an entry for the page number is added where it has none.
+std::vector<uint8_t> renumbered(const std::vector<uint8_t>& raw, const OutputFormat& format, const Encoder& enc,
+                                size_t index, size_t total)
+{
+    std::vector<uint8_t> out(raw.begin(), raw.end() - qsizetype(format.nextSize()));
+    const bool big = format.bigEndian;
+    const uint64_t count = format.bigTiff ? load64(out.data(), big) : load16(out.data(), big);
+    std::vector<uint8_t> number;
+    enc.put(number, TagPageNumber, 2);
+    enc.put(number, TypeShort, 2);
+    enc.put(number, 2, format.bigTiff ? 8 : 4);
+    enc.put(number, index, 2);  // counted from 0, then the number of pages
+    enc.put(number, total, 2);
+    number.resize(size_t(format.entrySize()), 0);
+    uint64_t i = 0;
+    while (i < count && load16(out.data() + format.countSize() + i * format.entrySize(), big) < TagPageNumber)
+        ++i;
+    const auto place = out.begin() + qsizetype(format.countSize() + i * format.entrySize());
+    if (i < count && load16(&*place, big) == TagPageNumber) {
+        std::copy(number.begin(), number.end(), place);
+    } else {
+        out.insert(place, number.begin(), number.end());
+        enc.put(out.data(), count + 1, int(format.countSize()));
+    }
+    out.resize(out.size() + format.nextSize(), 0);
+    return out;
+}
+
 }  // namespace
 
 // The old JPEG scheme's data that the page's entries point at: the JPEG
@@ -379,6 +452,45 @@ BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> sour
     page.source = std::move(source);
     pages_.push_back(std::move(page));
     return AddResult::Ok;
+}
+
+BookWriter::AddResult BookWriter::keepPage(std::shared_ptr<const TiffSource> book, size_t index)
+{
+    if (!book || index >= book->layout.directories.size())
+        return AddResult::Corrupt;
+    if (!keptWindow_ || &keptWindow_->file() != book->bytes.get())
+        keptWindow_ = std::make_unique<ReadWindow>(*book->bytes);
+    Page page;
+    page.keptBytes = directoryBytes(*keptWindow_, book->layout, book->layout.directories[index]);
+    if (page.keptBytes.empty())
+        return AddResult::Corrupt;
+    page.keptSize = takenSize(*book->bytes, book->layout, page.keptBytes);
+    page.source = std::move(book);
+    pages_.push_back(std::move(page));
+    return AddResult::Ok;
+}
+
+BookWriter::AppendEstimate BookWriter::estimateAppend(const TiffSource& book) const
+{
+    AppendEstimate estimate;
+    estimate.growth = 1;  // the padding to a word boundary
+    estimate.live = book.layout.bigTiff ? 16 : 8;
+    const uint64_t entrySize = book.layout.bigTiff ? 20 : 12;
+    for (const Page& p : pages_) {
+        if (!p.keptBytes.empty()) {
+            estimate.growth += p.keptBytes.size() + entrySize;
+            estimate.live += p.keptSize;
+            continue;
+        }
+        if (p.wideSamples && p.source->layout.bigEndian != book.layout.bigEndian)
+            return estimate;
+        const uint64_t bound = sizeBound(p.directory);
+        estimate.growth += bound;
+        estimate.live += bound;
+    }
+    estimate.possible =
+        book.layout.bigTiff || book.bytes->size() + estimate.growth <= std::numeric_limits<uint32_t>::max();
+    return estimate;
 }
 
 uint64_t BookWriter::sizeBound(const Directory& d)
@@ -596,15 +708,27 @@ private:
 
 BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bool(size_t)>& afterPage)
 {
-    OutputFormat format;
-    format.bigTiff = needsBigTiff();
     // The byte order of the pages with samples wider than a byte, whose
     // strips hold it too; without such pages the order most pages already
     // have. Values of the other pages are swapped.
     const auto wide = std::find_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.wideSamples; });
     const auto bigEndianPages = size_t(
         std::count_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.source->layout.bigEndian; }));
-    format.bigEndian = wide != pages_.end() ? wide->source->layout.bigEndian : bigEndianPages * 2 > pages_.size();
+    const bool bigEndian = wide != pages_.end() ? wide->source->layout.bigEndian : bigEndianPages * 2 > pages_.size();
+    return writeFrom(sink, needsBigTiff(), bigEndian, 0, nullptr, afterPage);
+}
+
+BookWriter::WriteResult BookWriter::append(ByteSink& sink, const TiffSource& book, uint64_t* firstDirectory,
+                                           const std::function<bool(size_t)>& afterPage)
+{
+    return writeFrom(sink, book.layout.bigTiff, book.layout.bigEndian, book.bytes->size(), firstDirectory,
+                     afterPage);
+}
+
+BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool bigEndian, uint64_t start,
+                                              uint64_t* firstDirectory, const std::function<bool(size_t)>& afterPage)
+{
+    const OutputFormat format{bigTiff, bigEndian};
     for (const Page& p : pages_)
         if (p.wideSamples && p.source->layout.bigEndian != format.bigEndian)
             return WriteResult::MixedByteOrder;  // its strip bytes would need swapping too
@@ -613,12 +737,20 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
     const size_t total = pages_.size();
     const uint64_t headerSize = format.bigTiff ? 16 : 8;
 
-    // The entries of every page, and where its directory goes.
+    // The entries of every page, and where its directory goes; a kept
+    // page's directory as it will be, but for its link.
     std::vector<std::vector<OutEntry>> directories(total);
+    std::vector<std::vector<uint8_t>> kept(total);
     std::vector<uint64_t> directoryAt(total + 1);
-    uint64_t at = headerSize;
+    uint64_t at = start == 0 ? headerSize : start + (start & 1);
     for (size_t i = 0; i < total; ++i) {
         const Page& page = pages_[i];
+        if (!page.keptBytes.empty()) {
+            kept[i] = renumbered(page.keptBytes, format, enc, i, total);
+            directoryAt[i] = at;
+            at += kept[i].size();
+            continue;
+        }
         std::vector<OutEntry>& out = directories[i];
         out = assembler.entriesOf(page.directory, page.source->layout.bigEndian);
         OutEntry subfile = generated(TagNewSubfileType, TypeLong, 1);
@@ -643,20 +775,32 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
                             directories[i], at, data[i]);
 
     std::vector<uint8_t> buffer;
-    const char* order = format.bigEndian ? "MM" : "II";
-    buffer.push_back(uint8_t(order[0]));
-    buffer.push_back(uint8_t(order[1]));
-    if (format.bigTiff) {
-        enc.put(buffer, 43, 2);
-        enc.put(buffer, 8, 2);
-        enc.put(buffer, 0, 2);
-        enc.put(buffer, headerSize, 8);
-    } else {
-        enc.put(buffer, 42, 2);
-        enc.put(buffer, headerSize, 4);
+    if (start == 0) {
+        const char* order = format.bigEndian ? "MM" : "II";
+        buffer.push_back(uint8_t(order[0]));
+        buffer.push_back(uint8_t(order[1]));
+        if (format.bigTiff) {
+            enc.put(buffer, 43, 2);
+            enc.put(buffer, 8, 2);
+            enc.put(buffer, 0, 2);
+            enc.put(buffer, headerSize, 8);
+        } else {
+            enc.put(buffer, 42, 2);
+            enc.put(buffer, headerSize, 4);
+        }
+    } else if (start & 1) {
+        buffer.push_back(0);  // directories begin on a word boundary
     }
+    if (firstDirectory)
+        *firstDirectory = directoryAt[0];
     for (size_t i = 0; i < total; ++i) {
-        assembler.encode(directories[i], i + 1 < total ? directoryAt[i + 1] : 0, buffer);
+        const uint64_t next = i + 1 < total ? directoryAt[i + 1] : 0;
+        if (kept[i].empty()) {
+            assembler.encode(directories[i], next, buffer);
+        } else {
+            enc.put(kept[i].data() + kept[i].size() - format.nextSize(), next, int(format.nextSize()));
+            buffer.insert(buffer.end(), kept[i].begin(), kept[i].end());
+        }
         if (buffer.size() >= (size_t(1) << 20)) {
             if (!sink.write(buffer.data(), buffer.size()))
                 return WriteResult::SinkFailed;

@@ -6,6 +6,11 @@
 // strips or tiles are copied unchanged, and only the entries that hold file
 // positions or the page's place in the book are written anew.
 //
+// A book can also be changed where it lies: the new pages and a new chain
+// of directories go after its end, and the directories of the pages it
+// keeps are copied as they are, pointing at their strips and values where
+// they lie already; only the header then has to change (see append()).
+//
 // The new file is written front to back in one pass: first the directories of
 // all pages with their out-of-line values, then the strip data of all pages
 // in page order. Every position is known before anything is written, so
@@ -57,7 +62,29 @@ public:
     // table or its strips do not lie within the file.
     AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index,
                       const std::vector<Entry>& added = {});
+    // Adds directory `index` of book as the next page of an append() to
+    // that book (kept pages are for append() only): its directory is copied
+    // with only its page number and its link changed. Corrupt if the
+    // directory does not lie within the file.
+    AddResult keepPage(std::shared_ptr<const TiffSource> book, size_t index);
     size_t pageCount() const { return pages_.size(); }
+
+    // What append() would do to book: whether the pages fit its byte order
+    // and offset size, and, in bytes, at most how much it adds and about how
+    // much of the book the pages then take.
+    struct AppendEstimate {
+        bool possible = false;
+        uint64_t growth = 0;
+        uint64_t live = 0;
+    };
+    AppendEstimate estimateAppend(const TiffSource& book) const;
+
+    // Writes after the end of book, whose pages are the kept ones, the data
+    // of the other pages and a directory chain of all; the book's header is
+    // left as it is. firstDirectory receives where the new chain begins;
+    // afterPage as for write().
+    WriteResult append(ByteSink& sink, const TiffSource& book, uint64_t* firstDirectory,
+                       const std::function<bool(size_t)>& afterPage = {});
 
     // Writes every page. afterPage(n), if given, runs once the data of n
     // pages is written; it returning false stops the writing with Stopped.
@@ -97,6 +124,8 @@ private:
     struct Page {
         std::shared_ptr<const TiffSource> source;
         Directory directory;
+        std::vector<uint8_t> keptBytes;  // a kept page's directory as it lies in its book
+        uint64_t keptSize = 0;           // bytes of its book a kept page takes
         bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
     };
     class Assembler;  // lays the new file out and encodes its directories
@@ -108,8 +137,13 @@ private:
     static std::vector<PointedData> pointedData(const FileBytes& file, const std::vector<Entry>& all,
                                                 bool bigEndian);
     static uint64_t sizeBound(const Directory& directory);
+    // Writes the pages from offset start on (from the beginning: with a
+    // header), in the given offset size and byte order.
+    WriteResult writeFrom(ByteSink& sink, bool bigTiff, bool bigEndian, uint64_t start, uint64_t* firstDirectory,
+                          const std::function<bool(size_t)>& afterPage);
 
     std::vector<Page> pages_;
+    std::unique_ptr<ReadWindow> keptWindow_;  // over the book of the kept pages, whose directories lie together
 };
 
 }  // namespace palvenor::imaging::tiff

@@ -158,6 +158,25 @@ bool hasTiffSignature(const uint8_t* data, uint64_t size)
     return version == 42 || version == 43;
 }
 
+const uint8_t* ReadWindow::at(uint64_t offset, uint64_t length)
+{
+    if (offset > file_.size() || length > file_.size() - offset)
+        return nullptr;
+    if (const uint8_t* all = file_.buffer())
+        return all + offset;
+    if (offset >= start_ && offset - start_ + length <= filled_)
+        return window_.data() + (offset - start_);
+    const uint64_t n = std::min(std::max<uint64_t>(length, Chunk), file_.size() - offset);
+    window_.resize(size_t(n));
+    if (!file_.read(offset, window_.data(), n)) {
+        filled_ = 0;
+        return nullptr;
+    }
+    start_ = offset;
+    filled_ = n;
+    return window_.data();
+}
+
 namespace {
 
 struct DirectoryShape {
@@ -168,42 +187,6 @@ DirectoryShape shapeOf(bool bigTiff)
 {
     return bigTiff ? DirectoryShape{8, 20, 8} : DirectoryShape{2, 12, 4};
 }
-
-// A few kilobytes of the file around where the reading goes on. A directory
-// and the values written next to it usually come in with one read.
-class ReadWindow {
-public:
-    explicit ReadWindow(const FileBytes& file) : file_(file) {}
-
-    // length bytes at offset, valid until the next call; nullptr if they are
-    // not all in the file.
-    const uint8_t* at(uint64_t offset, uint64_t length)
-    {
-        if (offset > file_.size() || length > file_.size() - offset)
-            return nullptr;
-        if (const uint8_t* all = file_.buffer())
-            return all + offset;
-        if (offset >= start_ && offset - start_ + length <= filled_)
-            return window_.data() + (offset - start_);
-        const uint64_t n = std::min(std::max<uint64_t>(length, Chunk), file_.size() - offset);
-        window_.resize(size_t(n));
-        if (!file_.read(offset, window_.data(), n)) {
-            filled_ = 0;
-            return nullptr;
-        }
-        start_ = offset;
-        filled_ = n;
-        return window_.data();
-    }
-
-private:
-    static constexpr uint64_t Chunk = 4096;
-
-    const FileBytes& file_;
-    std::vector<uint8_t> window_;
-    uint64_t start_ = 0;
-    uint64_t filled_ = 0;
-};
 
 // Number of entries of the directory at offset, or 0 if it does not fit.
 uint64_t directoryEntryCount(ReadWindow& window, uint64_t fileSize, const Layout& layout, uint64_t offset,
@@ -305,6 +288,17 @@ bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset,
         }
     }
     return true;
+}
+
+std::vector<uint8_t> directoryBytes(ReadWindow& window, const Layout& layout, uint64_t offset)
+{
+    const uint64_t count = directoryEntryCount(window, window.file().size(), layout, offset, nullptr);
+    if (count == 0)
+        return {};
+    const DirectoryShape shape = shapeOf(layout.bigTiff);
+    const uint64_t length = shape.countSize + count * shape.entrySize + shape.nextSize;
+    const uint8_t* bytes = window.at(offset, length);
+    return bytes ? std::vector<uint8_t>(bytes, bytes + length) : std::vector<uint8_t>();
 }
 
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag)

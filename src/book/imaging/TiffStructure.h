@@ -55,6 +55,27 @@ private:
     uint64_t size_ = 0;
 };
 
+// A few kilobytes of a file around where the reading goes on. A directory
+// and the values written next to it, or a run of directories written
+// together, usually come in with one read.
+class ReadWindow {
+public:
+    explicit ReadWindow(const FileBytes& file) : file_(file) {}
+
+    const FileBytes& file() const { return file_; }
+    // length bytes at offset, valid until the next call; nullptr if they are
+    // not all in the file.
+    const uint8_t* at(uint64_t offset, uint64_t length);
+
+private:
+    static constexpr uint64_t Chunk = 4096;
+
+    const FileBytes& file_;
+    std::vector<uint8_t> window_;
+    uint64_t start_ = 0;
+    uint64_t filled_ = 0;
+};
+
 // Field types of directory entries.
 enum FieldType : uint16_t {
     TypeByte = 1,
@@ -120,6 +141,10 @@ struct Entry {
 // valid == false.
 bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset, std::vector<Entry>* entries,
                    uint64_t* next = nullptr);
+
+// The bytes of the directory at offset as they lie in the file: entry count,
+// entries and the link to the next directory; empty if it does not fit.
+std::vector<uint8_t> directoryBytes(ReadWindow& window, const Layout& layout, uint64_t offset);
 
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
 // Turns the values of the entries into the other byte order.

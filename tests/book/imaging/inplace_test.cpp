@@ -1,0 +1,244 @@
+// Page operations that change a book where it lies: the old bytes stay, the
+// new pages and directory chain go after them, and the header switches to
+// the new chain. Read back with libtiff and with the tools of other
+// programs, after every operation and after a crash at either side of the
+// switch.
+
+#include "ImageFile.h"
+#include "PageAdmin.h"
+#include "PageBooks.h"
+#include "RealFiles.h"
+
+#include <QFileInfo>
+
+#include <chrono>
+#include <functional>
+#include <random>
+#include <set>
+#include <thread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace palvenor::imaging {
+namespace {
+
+using test::fileBytes;
+using test::runTool;
+
+class ChangeInPlace : public test::PageBooks {
+protected:
+    // Where the header of a little-endian book says the first directory is.
+    static uint64_t firstDirectory(const QString& path)
+    {
+        const QByteArray bytes = fileBytes(path);
+        const bool bigTiff = bytes.size() >= 16 && bytes[2] == 43;
+        const int at = bigTiff ? 8 : 4;
+        uint64_t offset = 0;
+        for (int i = (bigTiff ? 7 : 3); i >= 0 && at + i < bytes.size(); --i)
+            offset = offset << 8 | uint8_t(bytes[at + i]);
+        return offset;
+    }
+
+    // libtiff's tools and ImageMagick read the book with `pages` pages.
+    void expectReadableByOthers(int pages)
+    {
+        EXPECT_TRUE(runTool(QStringLiteral("tiffinfo"), {book_}));
+        const QString copy = folder_.filePath(QStringLiteral("copied.tif"));
+        EXPECT_TRUE(runTool(QStringLiteral("tiffcp"), {book_, copy}));
+        EXPECT_EQ(test::directoryCount(copy), pages);
+        QFile::remove(copy);
+        QProcess identify;
+        identify.start(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%p\n"), book_});
+        ASSERT_TRUE(identify.waitForFinished(60000));
+        EXPECT_EQ(identify.exitCode(), 0);
+        EXPECT_EQ(identify.readAllStandardOutput().trimmed().split('\n').size(), pages);
+    }
+
+    // The book kept every byte it had but the header's link, and grew.
+    void expectOldBytesKept(const QByteArray& before)
+    {
+        const QByteArray after = fileBytes(book_);
+        ASSERT_GT(after.size(), before.size());
+        const int linkAt = before[2] == 43 ? 8 : 4;  // the link fills the rest of the header
+        const int headerEnd = 2 * linkAt;
+        EXPECT_EQ(after.left(linkAt), before.left(linkAt));
+        EXPECT_TRUE(after.mid(headerEnd, before.size() - headerEnd) == before.mid(headerEnd))
+            << "bytes of the old book changed";
+        EXPECT_GE(firstDirectory(book_), uint64_t(before.size()));
+    }
+
+    void expectChangedInPlace(const std::function<ImagingError()>& operation, const std::string& sequence,
+                              int pages)
+    {
+        const QByteArray before = fileBytes(book_);
+        const ImagingError e = operation();
+        ASSERT_TRUE(e.ok()) << failureText(e).toStdString();
+        expectOldBytesKept(before);
+        EXPECT_EQ(sequenceOf(book_), sequence);
+        EXPECT_EQ(test::pageNumberTags(book_), numberedPages(pages));
+        expectReadableByOthers(pages);
+    }
+};
+
+TEST_F(ChangeInPlace, EveryPageOperationAppendsAndKeepsTheOldBytes)
+{
+    expectChangedInPlace([&] { return deletePages(book_, 2, 1); }, "A1 A3 A4 A5", 4);
+    expectChangedInPlace([&] { return movePage(book_, 1, 4); }, "A3 A4 A5 A1", 4);
+    expectChangedInPlace([&] { return insertPages(book_, 2, bookB_, 1, 2); }, "A3 B1 B2 A4 A5 A1", 6);
+    expectChangedInPlace([&] { return appendPages(book_, bookB_, 3, 1); }, "A3 B1 B2 A4 A5 A1 B3", 7);
+    expectChangedInPlace([&] { return replacePages(book_, 7, mixed_, 1, 2); }, "A3 B1 B2 A4 A5 A1 M1 M2", 8);
+}
+
+TEST_F(ChangeInPlace, ABigTiffBookIsChangedInPlaceToo)
+{
+    ASSERT_TRUE(QFile::remove(book_));
+    ASSERT_TRUE(runTool(QStringLiteral("tiffcp"), {QStringLiteral("-8"), bookA_, book_}));
+    ASSERT_EQ(fileBytes(book_)[2], 43) << "not BigTIFF";
+    expectChangedInPlace([&] { return deletePages(book_, 1, 1); }, "A2 A3 A4 A5", 4);
+    expectChangedInPlace([&] { return insertPages(book_, 3, bookB_, 2, 2); }, "A2 A3 B2 B3 A4 A5", 6);
+    expectChangedInPlace([&] { return movePage(book_, 6, 1); }, "A5 A2 A3 B2 B3 A4", 6);
+    EXPECT_EQ(fileBytes(book_)[2], 43);
+}
+
+TEST_F(ChangeInPlace, ACrashBeforeTheHeaderLeavesTheOldBook)
+{
+    const QByteArray before = fileBytes(book_);
+    fault_injection::crashAt(fault_injection::CommitStep::BeforeHeader);
+    const ImagingError e = deletePages(book_, 1, 2);
+    EXPECT_EQ(e.code, StatusWriteFailed);
+    EXPECT_EQ(failureText(e).toStdString(),
+              failureText(ImagingError{StatusWriteFailed, QStringLiteral("Die Datei konnte nicht geschrieben werden: ") +
+                                                              book_ + QStringLiteral(" (simulierter Absturz)")})
+                  .toStdString());
+    EXPECT_GT(fileBytes(book_).size(), before.size()) << "the new chain was not written";
+    EXPECT_EQ(fileBytes(book_).left(8), before.left(8));
+    EXPECT_EQ(sequenceOf(book_), "A1 A2 A3 A4 A5");
+    expectReadableByOthers(5);
+
+    // The next operation starts from the old book and its leftover tail.
+    expectChangedInPlace([&] { return deletePages(book_, 5, 1); }, "A1 A2 A3 A4", 4);
+}
+
+TEST_F(ChangeInPlace, ACrashAfterTheHeaderLeavesTheNewBook)
+{
+    const QByteArray before = fileBytes(book_);
+    fault_injection::crashAt(fault_injection::CommitStep::AfterHeader);
+    EXPECT_EQ(movePage(book_, 5, 1).code, StatusWriteFailed);
+    expectOldBytesKept(before);
+    EXPECT_EQ(sequenceOf(book_), "A5 A1 A2 A3 A4");
+    EXPECT_EQ(test::pageNumberTags(book_), numberedPages(5));
+    expectReadableByOthers(5);
+}
+
+TEST_F(ChangeInPlace, KillingTheProgramAtAnyMomentLeavesTheBookBeforeOrAfter)
+{
+    // Moving the first page to the end, again and again, only ever turns
+    // the book round.
+    std::set<std::string> rounds;
+    std::string turned = "A1 A2 A3 A4 A5";
+    for (int i = 0; i < 5; ++i) {
+        rounds.insert(turned);
+        turned = turned.substr(3) + " " + turned.substr(0, 2);
+    }
+    std::mt19937 random(20);
+    std::set<std::string> seen;
+    for (int kill = 0; kill < 12; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;)
+                movePage(book_, 1, 5);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<>(200, 40000)(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        const std::string sequence = sequenceOf(book_);
+        EXPECT_TRUE(rounds.count(sequence)) << "after kill " << kill << ": " << sequence;
+        EXPECT_EQ(test::pageNumberTags(book_), numberedPages(5)) << "after kill " << kill;
+        seen.insert(sequence);
+    }
+    EXPECT_GT(seen.size(), 1u) << "the book was never changed";
+    expectReadableByOthers(5);
+}
+
+TEST_F(ChangeInPlace, ABookChangedOnDiskSinceItWasOpenedIsWrittenAnew)
+{
+    ImagingError e;
+    ASSERT_TRUE(ImageFile::open(book_, &e)) << failureText(e).toStdString();
+    // Another program leaves the pages alone but rewrites the file.
+    QFile file(book_);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    ASSERT_EQ(file.write("trailing bytes"), 14);
+    file.close();
+
+    ASSERT_TRUE(deletePages(book_, 1, 1).ok());
+    EXPECT_EQ(firstDirectory(book_), 8u) << "changed in place";
+    EXPECT_EQ(sequenceOf(book_), "A2 A3 A4 A5");
+
+    // Written here, the book is known again and changed in place.
+    const QByteArray before = fileBytes(book_);
+    ASSERT_TRUE(deletePages(book_, 1, 1).ok());
+    expectOldBytesKept(before);
+}
+
+TEST_F(ChangeInPlace, ABookWithSameSizeButNewTimeIsWrittenAnew)
+{
+    ImagingError e;
+    ASSERT_TRUE(ImageFile::open(book_, &e));
+    QFile file(book_);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QFileInfo(book_).lastModified().addSecs(60), QFileDevice::FileModificationTime));
+    file.close();
+
+    ASSERT_TRUE(movePage(book_, 1, 2).ok());
+    EXPECT_EQ(firstDirectory(book_), 8u);
+    EXPECT_EQ(sequenceOf(book_), "A2 A1 A3 A4 A5");
+}
+
+TEST_F(ChangeInPlace, GarbageOfMoreThanHalfTheBookIsCompactedAway)
+{
+    std::string expected = "A1 A2 A3 A4 A5";
+    bool compacted = false;
+    for (int round = 0; round < 400 && !compacted; ++round) {
+        ASSERT_TRUE(movePage(book_, 1, 5).ok());
+        expected = expected.substr(3) + " " + expected.substr(0, 2);
+        compacted = firstDirectory(book_) == 8;
+    }
+    ASSERT_TRUE(compacted) << "the book only grew";
+    EXPECT_EQ(sequenceOf(book_), expected);
+    EXPECT_LT(QFileInfo(book_).size(), QFileInfo(bookA_).size() * 11 / 10);
+    expectReadableByOthers(5);
+}
+
+TEST_F(ChangeInPlace, SavingUnderAnotherNameWritesTheBookAnew)
+{
+    ASSERT_TRUE(deletePages(book_, 1, 1).ok());
+    ASSERT_GT(firstDirectory(book_), 8u);
+    const QString saved = folder_.filePath(QStringLiteral("gespeichert.tif"));
+    ASSERT_TRUE(writeBook(saved, {pageOfFile(book_, 2), pageOfFile(book_, 1)}).ok());
+    EXPECT_EQ(firstDirectory(saved), 8u);
+    EXPECT_EQ(sequenceOf(saved), "A3 A2");
+}
+
+TEST_F(ChangeInPlace, AChangedPageGoesAfterTheBookWithANewChain)
+{
+    const QByteArray before = fileBytes(book_);
+    PageSource changed = pageOfFile(book_, 3);
+    changed.annotations = QByteArray("note");
+    ASSERT_TRUE(writeBook(book_, {pageOfFile(book_, 1), pageOfFile(book_, 2), changed, pageOfFile(book_, 4),
+                                  pageOfFile(book_, 5)})
+                    .ok());
+    expectOldBytesKept(before);
+    EXPECT_EQ(sequenceOf(book_), "A1 A2 A3 A4 A5");
+    ImagingError e;
+    const std::unique_ptr<ImageFile> file = ImageFile::open(book_, &e);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->annotationData(3), QByteArray("note"));
+    EXPECT_TRUE(file->annotationData(2).isEmpty());
+}
+
+}  // namespace
+}  // namespace palvenor::imaging
