@@ -113,6 +113,8 @@ public:
         }
         if (!info.exists())
             return failure(StatusFileNotFound, QStringLiteral("Datei nicht gefunden: ") + path);
+        if (!info.isFile())
+            return failure(StatusNotAnImage, QStringLiteral("%1 ist keine Bilddatei").arg(path));
         FileBytes::OpenResult result = FileBytes::OpenResult::Ok;
         std::shared_ptr<FileBytes> bytes = FileBytes::open(path, &result);
         if (!bytes)
