@@ -7,12 +7,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <algorithm>
 #include <vector>
 
 namespace palvenor::ocr {
@@ -24,14 +27,20 @@ struct Entry {
     QString fullForm;
 };
 
+// A lexicon is a few thousand lines; anything larger is no lexicon.
+constexpr qint64 kMaxLexiconBytes = qint64(1) << 20;
+
 // The bytes of "Lexikon.txt" in the first folder that has one; empty when
 // none has it or it cannot be read. An empty folder name stands for no folder.
+// Only a regular file is opened: a pipe of that name would block the read.
 QByteArray readLexiconFile(const LexiconFolders& folders) {
     for (const QString& folder : {folders.user, folders.program}) {
         if (folder.isEmpty()) continue;
-        QFile file(QDir(folder).filePath(QStringLiteral("Lexikon.txt")));
-        if (!file.exists()) continue;
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QFileInfo info(QDir(folder).filePath(QStringLiteral("Lexikon.txt")));
+        if (!info.exists()) continue;
+        if (!info.isFile() || info.size() > kMaxLexiconBytes) return {};
+        QFile file(info.filePath());
+        return file.open(QIODevice::ReadOnly) ? file.read(kMaxLexiconBytes) : QByteArray();
     }
     return {};
 }
@@ -52,31 +61,40 @@ QString decodeLexicon(const QByteArray& bytes) {
 }
 
 // The entries in file order. The abbreviation ends at the first "|"; further
-// "|" belong to the full form. Lines end in "\r\n" or "\n". Empty lines,
-// lines without "|" and entries with an empty abbreviation (which would
-// match everywhere) are skipped.
+// "|" belong to the full form. Lines end in "\r\n", "\n" or a lone "\r".
+// Empty lines, lines without "|", entries with an empty abbreviation (which
+// would match everywhere) and lines holding a NUL byte (no text file) are
+// skipped.
 std::vector<Entry> lexiconEntries(const QString& text) {
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
     std::vector<Entry> entries;
-    for (QString line : text.split(u'\n')) {
-        if (line.endsWith(u'\r')) line.chop(1);
+    for (const QString& line : text.split(lineEnd)) {
         const qsizetype bar = line.indexOf(u'|');
-        if (bar > 0) entries.push_back({line.left(bar), line.mid(bar + 1)});
+        if (bar > 0 && !line.contains(QChar(u'\0'))) entries.push_back({line.left(bar), line.mid(bar + 1)});
     }
     return entries;
 }
 
-// Replaces the entry's abbreviation from the start of the text on; each
-// search goes on behind the inserted full form, so a full form holding its
-// abbreviation is not replaced again. Returns the caret as the search leaves
-// it: behind the last replacement, or at the start when nothing matched.
-QTextCursor replaceEverywhere(QTextDocument& document, const Entry& entry) {
+// Replaces the entry's abbreviation from the start of the text on, in one
+// pass; each search goes on behind the inserted full form, so a full form
+// holding its abbreviation is not replaced again. Stops once the text is
+// longer than maxLength. Returns the caret as the search leaves it: behind
+// the last replacement, or at the start when nothing matched.
+QTextCursor replaceEverywhere(QTextDocument& document, const Entry& entry, qsizetype maxLength) {
     QTextCursor caret(&document);
-    for (;;) {
+    while (document.characterCount() <= maxLength) {
         QTextCursor match = document.find(entry.abbreviation, caret, QTextDocument::FindCaseSensitively);
-        if (match.isNull()) return caret;
+        if (match.isNull()) break;
         match.insertText(entry.fullForm);
         caret = match;
     }
+    return caret;
+}
+
+// How long the text may grow in one run: entries that contain their own
+// abbreviation would otherwise double it entry by entry.
+qsizetype growthLimit(const QTextDocument& document, const QString& lexicon) {
+    return qsizetype(document.characterCount()) * std::max<qsizetype>(lexicon.size(), 1);
 }
 
 }  // namespace
@@ -98,7 +116,11 @@ void ApplyLexicon(frmOCR& window) {
     QTextCursor editBlock(&document);
     editBlock.beginEditBlock();
     QTextCursor caret = window.RTF0->textCursor();
-    for (const Entry& entry : lexiconEntries(text)) caret = replaceEverywhere(document, entry);
+    const qsizetype maxLength = growthLimit(document, text);
+    for (const Entry& entry : lexiconEntries(text)) {
+        if (document.characterCount() > maxLength) break;
+        caret = replaceEverywhere(document, entry, maxLength);
+    }
     editBlock.endEditBlock();
     window.RTF0->setTextCursor(caret);
 }
