@@ -1,6 +1,7 @@
 #include "ImageFile.h"
 
 #include "AnnotationTag.h"
+#include "BookReplacement.h"
 #include "TiffDecode.h"
 #include "TiffLibrary.h"
 #include "TiffStructure.h"
@@ -422,6 +423,7 @@ std::unique_ptr<ImageFile> ImageFile::open(const QString& path, ImagingError* er
         report(error, notAFile(path));
         return nullptr;
     }
+    removeSaveLeftovers(path);
     FileBytes::OpenResult result = FileBytes::OpenResult::Ok;
     std::shared_ptr<FileBytes> bytes = FileBytes::open(path, &result);
     if (!bytes) {
