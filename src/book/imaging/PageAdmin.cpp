@@ -259,7 +259,17 @@ private:
 
     bool failed(int error)
     {
-        reason_ = QString::fromLocal8Bit(std::strerror(error));
+        switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            reason_ = QStringLiteral("kein Platz mehr auf dem Datenträger");
+            break;
+        case EFBIG:
+            reason_ = QStringLiteral("die Datei würde größer, als das System erlaubt");
+            break;
+        default:
+            reason_ = QString::fromLocal8Bit(std::strerror(error));
+        }
         return false;
     }
 
