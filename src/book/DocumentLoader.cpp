@@ -132,6 +132,7 @@ void DocumentLoader::oeffnen() {
             w_.oleImgThumbnail1().setImage(previousImage);
             return;
         }
+        if (!edit.lastError().description.isEmpty()) w_.prompter().inform(edit.lastError().description, kAppTitle);
         w_.frame().ZuletztHinzufuegen(edit.Image());
     }
     showRequestedPage(request);
@@ -142,7 +143,7 @@ void DocumentLoader::oeffnen() {
 // opened (dialog cancelled, fax conversion failed).
 bool DocumentLoader::chooseFile(const QString& request, const QString& path) {
     imaging::oleImgAdmin& admin = w_.oleImgAdmin1();
-    if (isGiven(request) && QFileInfo(path).isFile()) {
+    if (isGiven(request) && QFileInfo::exists(path)) {
         admin.setImage(path);
     } else {
         if (isGiven(request) && !request.startsWith(QStringLiteral("NEU:")))

@@ -21,8 +21,10 @@ struct LexiconFolders {
 
 // Replaces every occurrence of every abbreviation in the window's text with
 // its full form, entry by entry in file order; case-sensitive and also inside
-// longer words. The file is read anew on every call. Without a file holding
-// "|" the user is told and the text stays as it is.
+// longer words. The file is read anew on every call; only a regular file of
+// at most 1 MB is read. Each entry makes one pass over the text, and the
+// text grows to at most its length times the lexicon's. Without a file
+// holding "|" the user is told and the text stays as it is.
 void ApplyLexicon(frmOCR& window);
 
 }  // namespace palvenor::ocr

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace palvenor;
 using namespace palvenor::ocr;
 
@@ -126,4 +128,37 @@ TEST_F(Lexicon, TheFullFormTakesTheColourOfItsAbbreviation) {
     EXPECT_EQ(colourAt(11), QColor(Qt::black));  // behind ","
     for (int position = 12; position <= 15; ++position) EXPECT_EQ(colourAt(position), QColor(Qt::red));
     EXPECT_EQ(colourAt(17), QColor(Qt::black));  // behind " M"
+}
+
+TEST_F(Lexicon, ReadsLinesEndingInALoneCarriageReturn) {
+    writeLexicon(program, "z.B.|zum Beispiel\rNr.|Nummer\r");
+    EXPECT_EQ(apply("z.B. Nr. 1"), "zum Beispiel Nummer 1");
+}
+
+TEST_F(Lexicon, SkipsLinesHoldingANulByte) {
+    writeLexicon(program, QByteArray("Nr.|Num\0mer\r\nS.|Seite\r\n", 23));
+    EXPECT_EQ(apply("Nr. 1, S. 2"), "Nr. 1, Seite 2");
+}
+
+TEST_F(Lexicon, EntriesHoldingTheirAbbreviationGrowTheTextBoundedly) {
+    QByteArray lexicon;
+    for (int i = 0; i < 12; ++i) lexicon += "e|ee\r\n";
+    writeLexicon(program, lexicon);
+    const QString paragraph = QStringLiteral("Der Lehrer erzählte eine Geschichte über den See. ").repeated(20);
+    const QString result = apply(paragraph);
+    EXPECT_TRUE(result.startsWith(QStringLiteral("Deeee")));
+    EXPECT_LE(result.size(), (paragraph.size() + 1) * lexicon.size() + 2);
+}
+
+TEST_F(Lexicon, APipeOrAnOversizedFileIsNoLexicon) {
+    const QString path = program.filePath(QStringLiteral("Lexikon.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(apply("Nr. 1"), "Nr. 1");
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, kNoLexicon);
+
+    QFile::remove(path);
+    writeLexicon(program, "Nr.|Nummer\r\n" + QByteArray((1 << 20), ' '));
+    EXPECT_EQ(apply("Nr. 1"), "Nr. 1");
+    EXPECT_EQ(prompter.shown().size(), 2u);
 }

@@ -1,6 +1,7 @@
 #include "ImageFile.h"
 
 #include "AnnotationTag.h"
+#include "BookReplacement.h"
 #include "PageAdmin.h"
 #include "TiffDecode.h"
 #include "TiffLibrary.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -34,11 +36,22 @@ ImagingError notAnImage(const QString& path)
     return failure(StatusNotAnImage, QStringLiteral("Die Datei ist keine lesbare Bilddatei: ") + path);
 }
 
+ImagingError notAFile(const QString& path)
+{
+    return failure(StatusNotAnImage, QStringLiteral("%1 ist keine Bilddatei").arg(path));
+}
+
 // What libtiff said about the damage, if anything, follows the name.
 ImagingError corrupt(const QString& path, const QString& detail = {})
 {
     const QString text = QStringLiteral("Die Bilddatei ist beschädigt: ") + path;
     return failure(StatusCorruptFile, detail.isEmpty() ? text : QStringLiteral("%1 (libtiff: %2)").arg(text, detail));
+}
+
+// Opened all the same: the pages up to `pages` are shown.
+ImagingError damagedAfter(const QString& path, int pages)
+{
+    return failure(StatusOk, QStringLiteral("Die Bilddatei ist nach Seite %1 beschädigt: %2").arg(pages).arg(path));
 }
 
 ImagingError unsupported(const QString& detail)
@@ -81,9 +94,10 @@ public:
         case tiff::LayoutStatus::Ok:
             break;
         }
-        // A chain that ends outside the file or runs in a circle: the file
-        // was cut short or overwritten, and its page count cannot be known.
-        if (file->layout_.chainBroken) {
+        // A chain that ends outside the file: the file was cut short or
+        // overwritten, and its page count cannot be known. A chain that runs
+        // back into itself has its pages before the loop intact.
+        if (file->layout_.chainBroken && !file->layout_.chainLoops) {
             report(error, corrupt(path));
             return nullptr;
         }
@@ -100,7 +114,7 @@ public:
             report(error, unsupported(first->unsupported));
             return nullptr;
         }
-        report(error, ImagingError{});
+        report(error, file->layout_.chainLoops ? damagedAfter(path, file->pageCount()) : ImagingError{});
         return file;
     }
 
@@ -259,7 +273,12 @@ bool parseBmpHeader(const uint8_t* d, uint64_t size, uint64_t fileSize, BmpHeade
         paletteEntrySize = 3;
     } else if (dibSize >= 40 && size >= 54) {
         h->width = int32_t(le32(d + 18));
-        h->height = std::abs(int32_t(le32(d + 22)));
+        // Negative for rows stored top down; the most negative value has no
+        // positive counterpart and is no picture height at all.
+        const int32_t height = int32_t(le32(d + 22));
+        if (height == INT32_MIN)
+            return false;
+        h->height = std::abs(height);
         h->bitCount = le16(d + 28);
         h->compression = le32(d + 30);
         h->xDpi = dpiFromPixelsPerMetre(int32_t(le32(d + 38)));
@@ -395,10 +414,17 @@ private:
 
 std::unique_ptr<ImageFile> ImageFile::open(const QString& path, ImagingError* error)
 {
-    if (!QFileInfo::exists(path)) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
         report(error, notFound(path));
         return nullptr;
     }
+    // A pipe or device would block the reader or never end; a folder has no pages.
+    if (!info.isFile()) {
+        report(error, notAFile(path));
+        return nullptr;
+    }
+    removeSaveLeftovers(path);
     FileBytes::OpenResult result = FileBytes::OpenResult::Ok;
     std::shared_ptr<FileBytes> bytes = FileBytes::open(path, &result);
     if (!bytes) {

@@ -18,6 +18,9 @@ public:
 
     // Opens path; returns nullptr and fills *error on failure (missing file,
     // empty or truncated file, not an image, no pages, unsupported samples).
+    // A file whose directory chain loops back opens with the pages before
+    // the loop; *error then has code StatusOk and says after which page the
+    // file is damaged.
     static std::unique_ptr<ImageFile> open(const QString& path, ImagingError* error);
 
     virtual int fileType() const = 0;

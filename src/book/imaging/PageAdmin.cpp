@@ -1,6 +1,7 @@
 #include "PageAdmin.h"
 
 #include "AnnotationTag.h"
+#include "BookReplacement.h"
 #include "ImageFile.h"
 #include "TiffBookWriter.h"
 #include "TiffEncode.h"
@@ -118,6 +119,8 @@ public:
         }
         if (!info.exists())
             return failure(StatusFileNotFound, QStringLiteral("Datei nicht gefunden: ") + path);
+        if (!info.isFile())
+            return failure(StatusNotAnImage, QStringLiteral("%1 ist keine Bilddatei").arg(path));
         FileBytes::OpenResult result = FileBytes::OpenResult::Ok;
         std::shared_ptr<FileBytes> bytes = FileBytes::open(path, &result);
         if (!bytes)
@@ -262,7 +265,17 @@ private:
 
     bool failed(int error)
     {
-        reason_ = QString::fromLocal8Bit(std::strerror(error));
+        switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            reason_ = QStringLiteral("kein Platz mehr auf dem Datenträger");
+            break;
+        case EFBIG:
+            reason_ = QStringLiteral("die Datei würde größer, als das System erlaubt");
+            break;
+        default:
+            reason_ = QString::fromLocal8Bit(std::strerror(error));
+        }
         return false;
     }
 
@@ -629,6 +642,11 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     // Write through a symbolic link to the file it names, as editors do.
     const QFileInfo info(target);
     const QString path = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
+    // The new book takes the old one's place by a rename, which would leave
+    // the other names of the old one behind with the old pages.
+    if (hasOtherLinks(path))
+        return writeFailed(target, QStringLiteral("die Datei hat weitere harte Verknüpfungen, die beim Ersetzen "
+                                                  "getrennt würden; bitte unter neuem Namen speichern"));
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly))
         return writeFailure(target, save.errorString());
@@ -654,15 +672,19 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
         save.cancelWriting();
         return writeFailed(target, sink.reason());
     }
+    takeOverOwnership(save.handle(), path);
     if (!save.commit())
         return writeFailure(target, save.errorString());
     noteDiskState(path);
+    if (QString reason; !syncFolderOf(path, &reason))
+        return writeFailed(target, reason);
     return {};
 }
 
 // The book being changed: it must exist and be a TIFF.
 ImagingError openBook(const QString& target, OpenFiles& files, const OpenedFile** book)
 {
+    removeSaveLeftovers(target);
     if (ImagingError e = files.open(target, book); !e.ok())
         return e;
     if (!(*book)->tiff)

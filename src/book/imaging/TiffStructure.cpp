@@ -238,7 +238,11 @@ LayoutStatus readLayout(const FileBytes& file, Layout* layout)
     uint64_t offset = first;
     while (offset != 0) {
         uint64_t next = 0;
-        if (directoryEntryCount(window, file.size(), *layout, offset, &next) == 0 || !seen.insert(offset).second) {
+        if (!seen.insert(offset).second) {
+            layout->chainBroken = layout->chainLoops = true;
+            break;
+        }
+        if (directoryEntryCount(window, file.size(), *layout, offset, &next) == 0) {
             layout->chainBroken = true;
             break;
         }

@@ -121,6 +121,7 @@ struct Layout {
     // A link in the chain pointed outside the file, at a truncated directory
     // or back into the chain; directories holds what comes before it.
     bool chainBroken = false;
+    bool chainLoops = false;  // broken by a link back into the chain
 };
 
 bool hasTiffSignature(const uint8_t* data, uint64_t size);

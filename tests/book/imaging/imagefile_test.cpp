@@ -3,6 +3,8 @@
 
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace palvenor::imaging {
@@ -403,7 +405,6 @@ TEST(ImageFile, DamagedAndForeignFilesGiveTheirErrorCodes)
     // the end of the last one.
     EXPECT_EQ(openFailure(file("last-directory-cut.tif", whole.chopped(40))), StatusCorruptFile);
     EXPECT_EQ(openFailure(file("bmp-header-only.bmp", QByteArray("BM\x36\0\0\0", 6))), StatusCorruptFile);
-    EXPECT_EQ(openFailure(file("loop.tif", test::withChainLoop(book))), StatusCorruptFile);
     EXPECT_EQ(openFailure(book), StatusOk);
 }
 
@@ -428,6 +429,68 @@ TEST(ImageFile, PageWhoseStripsAreCutOffFailsToReadButTheOthersRead)
     EXPECT_EQ(error.code, StatusCorruptFile);
     EXPECT_FALSE(file->readPage(2, &error).isNull());
     EXPECT_EQ(error.code, StatusOk);
+}
+
+TEST(ImageFile, BmpHeightWithoutPositiveCounterpartIsDamage)
+{
+    // 54 header bytes and one 24-bit pixel row; the height is INT32_MIN.
+    QByteArray bmp("BM", 2);
+    const auto le32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bmp.append(char(v >> (8 * i)));
+    };
+    le32(58);
+    le32(0);
+    le32(54);
+    le32(40);
+    le32(1);
+    le32(0x80000000u);
+    bmp.append("\x01\0\x18\0", 4);  // one plane, 24 bits
+    for (int i = 0; i < 7; ++i)
+        le32(0);
+    ASSERT_EQ(bmp.size(), 58);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("min-height.bmp"));
+    ASSERT_TRUE(test::writeBytes(path, bmp));
+    EXPECT_EQ(openFailure(path), StatusCorruptFile);
+}
+
+TEST(ImageFile, PipesDevicesAndFoldersAreRefusedUnopened)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.tif"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder.tif"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const QString& path : {fifo, folder, QStringLiteral("/dev/zero")}) {
+        ImagingError error;
+        EXPECT_FALSE(ImageFile::open(path, &error));
+        EXPECT_EQ(error.code, StatusNotAnImage);
+        EXPECT_EQ(error.description, path + QStringLiteral(" ist keine Bilddatei"));
+    }
+}
+
+TEST(ImageFile, ChainLoopingBackOpensThePagesBeforeTheLoop)
+{
+    QTemporaryDir dir;
+    const QString book = test::sampleBook(dir.filePath(QStringLiteral("book.tif")), 3, QStringLiteral("bw"), 1);
+    ASSERT_FALSE(book.isEmpty());
+    const QString loop = dir.filePath(QStringLiteral("loop.tif"));
+    ASSERT_TRUE(test::writeBytes(loop, test::withChainLoop(book)));
+
+    ImagingError error;
+    const auto file = ImageFile::open(loop, &error);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(error.code, StatusOk);
+    EXPECT_EQ(error.description, QStringLiteral("Die Bilddatei ist nach Seite 3 beschädigt: ") + loop);
+    EXPECT_EQ(file->pageCount(), 3);
+    for (int page = 1; page <= 3; ++page) {
+        const QImage expected = test::libtiffPicture(book, page);
+        EXPECT_EQ(test::firstWrongPixel(file->readPage(page, &error),
+                                        [&](int x, int y) { return expected.pixel(x, y); }),
+                  "")
+            << "page " << page;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace palvenor::imaging {
 namespace {
 
@@ -240,6 +242,8 @@ TEST_F(PageOperations, FailingSourcesAndBooksLeaveTheBookAsItWas)
     const QString bmp = other.filePath(QStringLiteral("page.bmp"));
     ASSERT_TRUE(picture.save(bmp, "BMP"));
     const QString missing = other.filePath(QStringLiteral("missing.tif"));
+    const QString fifo = other.filePath(QStringLiteral("pipe.tif"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
     const QByteArray before = test::fileBytes(book_);
     const struct {
@@ -256,6 +260,8 @@ TEST_F(PageOperations, FailingSourcesAndBooksLeaveTheBookAsItWas)
         {"missing book to delete from", [&] { return deletePages(missing, 1, 1); }, StatusFileNotFound},
         {"bmp as the book", [&] { return insertPages(bmp, 1, book_, 1, 1); }, StatusUnsupportedFormat},
         {"truncated book", [&] { return deletePages(half, 1, 1); }, StatusCorruptFile},
+        {"pipe as the source", [&] { return appendPages(book_, fifo, 1, 1); }, StatusNotAnImage},
+        {"pipe as the book", [&] { return deletePages(fifo, 1, 1); }, StatusNotAnImage},
         {"no pages to write", [&] { return writeBook(book_, {}); }, StatusNoPages},
         {"page without picture", [&] { return writeBook(book_, {PageSource{}}); }, StatusNotAnImage},
     };
