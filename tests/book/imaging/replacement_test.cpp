@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,7 +109,7 @@ TEST_F(BookReplacement, TheFolderIsFlushedAfterTheRename)
     QString reason;
     EXPECT_TRUE(syncFolderOf(book_, &reason));
     EXPECT_FALSE(syncFolderOf(folder_.filePath(QStringLiteral("fehlt/book.tif")), &reason));
-    EXPECT_EQ(reason, QStringLiteral("No such file or directory"));
+    EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(ENOENT))) << "the system's reason, in the user's language";
 }
 
 }  // namespace
