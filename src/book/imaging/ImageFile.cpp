@@ -2,7 +2,7 @@
 
 #include "AnnotationTag.h"
 #include "BookReplacement.h"
-#include "PageAdmin.h"
+#include "DiskState.h"
 #include "TiffDecode.h"
 #include "TiffLibrary.h"
 #include "TiffStructure.h"
@@ -435,7 +435,7 @@ std::unique_ptr<ImageFile> ImageFile::open(const QString& path, ImagingError* er
     const uint64_t signatureSize = std::min<uint64_t>(sizeof signature, bytes->size());
     bytes->read(0, signature, signatureSize);
     if (tiff::hasTiffSignature(signature, signatureSize)) {
-        noteBookOpened(path);
+        noteDiskState(path);
         return TiffImageFile::open(path, std::move(bytes), error);
     }
     if (hasBmpSignature(signature, signatureSize))

@@ -2,14 +2,13 @@
 
 #include "AnnotationTag.h"
 #include "BookReplacement.h"
+#include "DiskState.h"
 #include "ImageFile.h"
 #include "TiffBookWriter.h"
 #include "TiffEncode.h"
 #include "TiffStructure.h"
 
-#include <QDateTime>
 #include <QFileInfo>
-#include <QMutex>
 #include <QSaveFile>
 
 #include <tiffio.h>
@@ -502,40 +501,11 @@ ImagingError addPages(BookWriter* writer, const std::vector<PageSource>& pages, 
     return {};
 }
 
-// Size and modification time of the books as they were opened or last
-// written here, by canonical path.
-struct DiskState {
-    qint64 size = -1;
-    QDateTime modified;
-    bool operator==(const DiskState&) const = default;
-};
-
-QMutex g_diskStatesLock;
-std::map<QString, DiskState> g_diskStates;
-
-DiskState diskStateOf(const QFileInfo& file)
-{
-    return {file.size(), file.lastModified()};
-}
-
-void noteDiskState(const QString& path)
-{
-    const QFileInfo file(path);
-    const QMutexLocker lock(&g_diskStatesLock);
-    g_diskStates[file.canonicalFilePath()] = diskStateOf(file);
-}
-
 // Another program changed the book since it was opened or written here,
 // or since book was read for this operation.
 bool changedOnDisk(const OpenedFile& book)
 {
-    const QFileInfo file(book.path);
-    const DiskState now = diskStateOf(file);
-    if (uint64_t(now.size) != book.tiff->bytes->size())
-        return true;
-    const QMutexLocker lock(&g_diskStatesLock);
-    const auto noted = g_diskStates.find(file.canonicalFilePath());
-    return noted != g_diskStates.end() && noted->second != now;
+    return uint64_t(QFileInfo(book.path).size()) != book.tiff->bytes->size() || changedSinceNoted(book.path);
 }
 
 bool syncData(QFile& file)
@@ -727,11 +697,6 @@ ImagingError writeFailure(const QString& target, const QString& systemReason)
 {
     const QString reason = unwritableReason(target);
     return writeFailed(target, reason.isEmpty() ? systemReason : reason);
-}
-
-void noteBookOpened(const QString& path)
-{
-    noteDiskState(path);
 }
 
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages)

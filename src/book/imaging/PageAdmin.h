@@ -55,10 +55,6 @@ inline PageSource pageOfFile(const QString& file, int page)
 // complete; on failure target is untouched.
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages);
 
-// Notes the size and modification time of a book as it is opened. A page
-// operation changes the book in place only while both are still the same.
-void noteBookOpened(const QString& path);
-
 // The failure of writing target, with what keeps it from being written as
 // the user can see it (a folder missing or read-only, a read-only file), or
 // else the system's reason.
