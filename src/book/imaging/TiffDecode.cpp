@@ -4,6 +4,7 @@
 
 #include <QColor>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -14,9 +15,9 @@ namespace {
 constexpr QRgb White = 0xffffffff;
 constexpr QRgb Black = 0xff000000;
 
-// Largest picture we decode: 1 GiB of samples. A page of a book at 600 dpi in
-// colour is about 100 MiB.
-constexpr uint64_t MaxDecodedBytes = uint64_t(1) << 30;
+// Tiles of up to this size are taken whatever the page size: a small page
+// may well sit in one 256 x 256 tile, or a few of 1024 x 1024.
+constexpr uint64_t SmallTileBytes = uint64_t(16) << 20;
 
 uint16_t field16(TIFF* tif, ttag_t tag, uint16_t fallback)
 {
@@ -154,17 +155,17 @@ QImage decodeThroughRgba(TIFF* tif, const PageFormat& f, DecodeResult* result)
         *result = DecodeResult::TooLarge;
         return {};
     }
-    std::vector<uint32_t> raster(size_t(f.width) * f.height);
-    if (!TIFFReadRGBAImageOriented(tif, f.width, f.height, raster.data(), ORIENTATION_TOPLEFT, 0)) {
+    // Rows of 32-bit pixels have no padding, so libtiff fills the picture's
+    // own memory, and each pixel is then turned from libtiff's packing into
+    // Qt's in place.
+    auto* pixels = reinterpret_cast<uint32_t*>(image.bits());
+    if (!TIFFReadRGBAImageOriented(tif, f.width, f.height, pixels, ORIENTATION_TOPLEFT, 0)) {
         *result = DecodeResult::Corrupt;
         return {};
     }
-    for (uint32_t y = 0; y < f.height; ++y) {
-        const uint32_t* in = raster.data() + size_t(y) * f.width;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
-        for (uint32_t x = 0; x < f.width; ++x)
-            out[x] = qRgb(TIFFGetR(in[x]), TIFFGetG(in[x]), TIFFGetB(in[x]));
-    }
+    const size_t count = size_t(f.width) * f.height;
+    for (size_t i = 0; i < count; ++i)
+        pixels[i] = qRgb(TIFFGetR(pixels[i]), TIFFGetG(pixels[i]), TIFFGetB(pixels[i]));
     *result = DecodeResult::Ok;
     switch (f.pageType) {
     case PageTypeBlackWhite:
@@ -261,6 +262,20 @@ bool fitsInMemory(const PageFormat& f)
            f.height <= uint32_t(INT_MAX);
 }
 
+// A tile declared far larger than its page would make the decoder allocate
+// gigabytes for a few bytes of file.
+void refuseOversizedTiles(TIFF* tif, PageFormat* f)
+{
+    const uint64_t tileBytes = uint64_t(TIFFTileSize64(tif));
+    if (tileBytes <= std::max(uint64_t(TIFFScanlineSize64(tif)) * f->height, SmallTileBytes))
+        return;
+    uint32_t width = 0, length = 0;
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &length);
+    f->pageType = PageTypeUnknown;
+    f->unsupported = QStringLiteral("Kacheln zu groß (%1 × %2 Bildpunkte)").arg(width).arg(length);
+}
+
 }  // namespace
 
 PageFormat describeCurrentPage(TIFF* tif)
@@ -286,6 +301,8 @@ PageFormat describeCurrentPage(TIFF* tif)
         f.pageType = PageTypeUnknown;
         f.unsupported = compressionName(f.compression);
     }
+    if (f.supported() && f.tiled)
+        refuseOversizedTiles(tif, &f);
     return f;
 }
 

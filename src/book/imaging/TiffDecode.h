@@ -30,6 +30,11 @@ struct PageFormat {
     bool supported() const { return unsupported.isEmpty(); }
 };
 
+// Largest picture we decode, and largest single buffer libtiff may allocate
+// for us: 1 GiB of samples. A page of a book at 600 dpi in colour is about
+// 100 MiB.
+constexpr uint64_t MaxDecodedBytes = uint64_t(1) << 30;
+
 PageFormat describeCurrentPage(TIFF* tif);
 PageInfo pageInfoOf(TIFF* tif, const PageFormat& format);
 

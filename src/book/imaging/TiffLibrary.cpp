@@ -1,5 +1,7 @@
 #include "TiffLibrary.h"
 
+#include "TiffDecode.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -139,6 +141,9 @@ std::unique_ptr<TIFFOpenOptions, OptionsDeleter> optionsFor(TiffMessages* messag
     std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &TiffMessages::onError, messages);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &TiffMessages::onWarning, messages);
+    // No field or strip of a damaged file may make libtiff ask for more
+    // memory at once than the largest page we would decode.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(MaxDecodedBytes));
     return options;
 }
 

@@ -1,6 +1,7 @@
 #include "ImageFile.h"
 #include "PageBooks.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -490,6 +491,37 @@ TEST(ImageFile, ChainLoopingBackOpensThePagesBeforeTheLoop)
                                         [&](int x, int y) { return expected.pixel(x, y); }),
                   "")
             << "page " << page;
+    }
+}
+
+TEST(ImageFile, InputsThatOnceBrokeTheReaderOpenOrAreRefusedWithAReason)
+{
+    const QDir folder(QStringLiteral(PALVENOR_FUZZ_REGRESSIONS "/ImageFile"));
+    const QStringList inputs = folder.entryList(QDir::Files);
+    ASSERT_FALSE(inputs.isEmpty());
+    for (const QString& name : inputs) {
+        ImagingError error;
+        const auto file = ImageFile::open(folder.filePath(name), &error);
+        if (!file) {
+            EXPECT_FALSE(error.description.isEmpty()) << name.toStdString();
+            continue;
+        }
+        for (int page = 1; page <= file->pageCount(); ++page) {
+            if (file->readPage(page, &error).isNull())
+                EXPECT_FALSE(error.description.isEmpty()) << name.toStdString() << " page " << page;
+        }
+    }
+}
+
+TEST(ImageFile, BooksWhoseTilesAreFarLargerThanThePageAreRefusedUnread)
+{
+    const QDir folder(QStringLiteral(PALVENOR_FUZZ_REGRESSIONS "/ImageFile"));
+    for (const char* name : {"huge-tile-grey.tif", "huge-tile-rgb.tif", "huge-tile-ycbcr.tif"}) {
+        ImagingError error;
+        EXPECT_FALSE(ImageFile::open(folder.filePath(QLatin1String(name)), &error)) << name;
+        EXPECT_EQ(error.code, StatusUnsupportedFormat) << name;
+        EXPECT_TRUE(error.description.contains(QStringLiteral("Kacheln zu groß (65536 × 65536 Bildpunkte)")))
+            << name << ": " << error.description.toStdString();
     }
 }
 
