@@ -34,6 +34,7 @@ bool readPages(const QString& text, OcrCommandRequest* request) {
     static const QRegularExpression range(QStringLiteral("^(\\d{1,5})-(\\d{1,5})$"));
     const QRegularExpressionMatch match = range.match(text);
     if (!match.hasMatch()) return false;
+    request->wholeBook = false;
     request->firstPage = match.captured(1).toInt();
     request->lastPage = match.captured(2).toInt();
     return true;
@@ -191,7 +192,7 @@ std::optional<OcrCommandRequest> parseOcrArguments(const QStringList& arguments,
 bool checkOcrRequest(OcrCommandRequest& request, QString* error) {
     const int pageCount = bookPageCount(request.book, error);
     if (pageCount == 0) return false;
-    if (request.firstPage == 0) {
+    if (request.wholeBook) {
         request.firstPage = 1;
         request.lastPage = pageCount;
     }

@@ -25,7 +25,8 @@ enum OcrExitCode : int {
 struct OcrCommandRequest {
     enum class Output { Text, Pdf, Alto, Hocr };
     QString book;
-    int firstPage = 0;  // 0: the whole book
+    bool wholeBook = true;  // else the pages firstPage..lastPage
+    int firstPage = 0;
     int lastPage = 0;
     OcrLanguage language = OcrLanguage::Automatic;
     int offset = 0;     // book page = image page + offset
