@@ -8,6 +8,7 @@
 #include "TesseractModels.h"
 #include "WordGathering.h"
 
+#include <QEventLoop>
 #include <QTextEdit>
 #include <QThread>
 
@@ -77,6 +78,18 @@ void BookRecognition::start() {
     }
     running_ = workerCount(settings_.workers, imagePages_.size());
     for (int i = 0; i < running_; ++i) workers_.emplace_back(&BookRecognition::work, this);
+}
+
+bool BookRecognition::runToEnd() {
+    QEventLoop loop;
+    bool complete = false;
+    connect(this, &BookRecognition::finished, &loop, [&](bool all) {
+        complete = all;
+        loop.quit();
+    });
+    start();
+    loop.exec();
+    return complete;
 }
 
 void BookRecognition::cancel() { cancelled_ = true; }

@@ -64,6 +64,9 @@ public:
     ~BookRecognition() override;
 
     void start();
+    // Starts the run and waits for finished() in an event loop of its own,
+    // for callers that have none running; true when every page is read.
+    bool runToEnd();
     // The workers stop after the pages they are reading; finished() follows.
     void cancel();
 

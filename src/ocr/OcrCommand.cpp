@@ -7,7 +7,6 @@
 #include "PageModel.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -148,14 +147,7 @@ bool recognise(const OcrCommandRequest& request, QTextStream& err, std::vector<B
         err << progressText(done, total) << '\n';
         err.flush();
     });
-    QEventLoop loop;
-    bool complete = false;
-    QObject::connect(&recognition, &BookRecognition::finished, [&](bool all) {
-        complete = all;
-        loop.quit();
-    });
-    recognition.start();
-    loop.exec();
+    const bool complete = recognition.runToEnd();
     *pages = recognition.pages();
     *error = recognition.failure();
     return complete;

@@ -73,6 +73,9 @@ bool g4Image(const QImage& picture, PdfImage* image, QString* reason) {
     return true;
 }
 
+// qCompress puts the length in front of the zlib stream.
+QByteArray flate(const QByteArray& data) { return qCompress(data).mid(4); }
+
 // Grey pages as grey, all others as RGB, compressed without loss.
 PdfImage flateImage(const QImage& picture) {
     const bool grey = picture.format() == QImage::Format_Grayscale8;
@@ -82,25 +85,14 @@ PdfImage flateImage(const QImage& picture) {
     raw.reserve(rowBytes * samples.height());
     for (int y = 0; y < samples.height(); ++y)
         raw.append(reinterpret_cast<const char*>(samples.constScanLine(y)), rowBytes);
-    // qCompress puts the length in front of the zlib stream.
     return {grey ? "/ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode"
                  : "/ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode",
-            qCompress(raw).mid(4)};
+            flate(raw)};
 }
 
 bool isBlackAndWhite(const QImage& picture) {
     return picture.format() == QImage::Format_Mono || picture.format() == QImage::Format_MonoLSB;
 }
-
-// Maps image pixels onto the page, whose origin is at the bottom left.
-struct PageScale {
-    double x;
-    double y;
-    double height;  // of the page, in points
-
-    double left(int pixel) const { return pixel * x; }
-    double baseline(int pixel) const { return height - (pixel + 1) * y; }
-};
 
 QByteArray hexText(const QString& text) {
     QByteArray hex = "<";
@@ -108,30 +100,49 @@ QByteArray hexText(const QString& text) {
     return hex + ">";
 }
 
-// The words line by line in invisible text, each line on the bottom of its
-// highest-standing word, so that readers find the words of a line on one
-// baseline; each word is stretched to the width of its box.
-QByteArray textLayer(const BookPage& page, const PageScale& scale) {
+// A string of the content stream, in the font's Windows-1252 codes.
+QByteArray literalText(const QString& text) {
+    QByteArray literal = "(";
+    for (const uint8_t code : cp1252Codes(text)) {
+        if (code == '(' || code == ')' || code == '\\') literal += '\\';
+        literal += char(code);
+    }
+    return literal + ")";
+}
+
+// One line of invisible text: its words on the bottom of its
+// highest-standing word, so that readers find them on one baseline, in a
+// font as high as the line; each word starts where its box does and is
+// stretched to its width. In image pixels, counted from the bottom of the
+// page.
+QByteArray textLine(const std::vector<const BookWord*>& words, int pageHeight) {
+    int top = words.front()->box.top(), bottom = words.front()->box.bottom(), baseline = bottom;
+    for (const BookWord* word : words) {
+        top = std::min(top, word->box.top());
+        bottom = std::max(bottom, word->box.bottom());
+        baseline = std::min(baseline, word->box.bottom());
+    }
+    const int size = std::max(1, bottom - top + 1);
+    QByteArray line = "/F1 " + QByteArray::number(size) + " Tf 1 0 0 1 " + QByteArray::number(words.front()->box.left()) +
+                      ' ' + QByteArray::number(pageHeight - 1 - baseline) + " Tm";
+    int start = words.front()->box.left();  // of the word before
+    for (const BookWord* word : words) {
+        const auto characters = cp1252Codes(word->text).size();
+        if (characters == 0) continue;
+        const double stretch = word->box.width() / (double(characters) * size * kCharacterWidth);
+        line += ' ' + QByteArray::number(qRound(100 * stretch)) + " Tz ";
+        if (word->box.left() != start) line += QByteArray::number(word->box.left() - start) + " 0 Td";
+        line += literalText(word->text) + "Tj";
+        start = word->box.left();
+    }
+    return line + '\n';
+}
+
+QByteArray textLayer(const BookPage& page) {
     std::map<int, std::vector<const BookWord*>> lines;
     for (const BookWord& word : page.words) lines[word.line].push_back(&word);
     QByteArray text = "BT 3 Tr\n";
-    for (const auto& [line, words] : lines) {
-        int top = words.front()->box.top(), bottom = words.front()->box.bottom(), baseline = bottom;
-        for (const BookWord* word : words) {
-            top = std::min(top, word->box.top());
-            bottom = std::max(bottom, word->box.bottom());
-            baseline = std::min(baseline, word->box.bottom());
-        }
-        const double size = std::max(1.0, (bottom - top + 1) * scale.y);
-        text += "/F1 " + number(size) + " Tf\n";
-        for (const BookWord* word : words) {
-            const auto characters = cp1252Codes(word->text).size();
-            if (characters == 0) continue;
-            const double stretch = 100 * word->box.width() * scale.x / (double(characters) * kCharacterWidth * size);
-            text += number(stretch) + " Tz 1 0 0 1 " + number(scale.left(word->box.left())) + ' ' +
-                    number(scale.baseline(baseline)) + " Tm " + hexText(word->text) + " Tj\n";
-        }
-    }
+    for (const auto& [line, words] : lines) text += textLine(words, page.size.height());
     return text + "ET\n";
 }
 
@@ -211,18 +222,18 @@ bool writePage(PdfFile& pdf, size_t index, const BookPage& page, const QImage& p
     } else {
         image = flateImage(picture);
     }
-    const PageScale scale{kPointsPerInch / std::max(1, page.dotsPerInch.width()),
-                          kPointsPerInch / std::max(1, page.dotsPerInch.height()), 0};
-    const double width = picture.width() * scale.x, height = picture.height() * scale.y;
-    const PageScale placed{scale.x, scale.y, height};
+    const double pointsX = kPointsPerInch / std::max(1, page.dotsPerInch.width());
+    const double pointsY = kPointsPerInch / std::max(1, page.dotsPerInch.height());
+    const double width = picture.width() * pointsX, height = picture.height() * pointsY;
     const int object = pageObject(index);
-    const QByteArray content = "q " + number(width) + " 0 0 " + number(height) + " 0 0 cm /Im0 Do Q\n" +
-                               textLayer(page, placed);
+    // The text is laid out in image pixels.
+    const QByteArray content = "q " + number(width) + " 0 0 " + number(height) + " 0 0 cm /Im0 Do Q\nq " +
+                               number(pointsX) + " 0 0 " + number(pointsY) + " 0 0 cm\n" + textLayer(page) + "Q\n";
     return pdf.object(object, "<< /Type /Page /Parent " + reference(kPageTree) + " /MediaBox [0 0 " + number(width) +
                                   ' ' + number(height) + "] /Resources << /Font << /F1 " + reference(kFont) +
                                   " >> /XObject << /Im0 " + reference(object + 2) + " >> >> /Contents " +
                                   reference(object + 1) + " >>") &&
-           pdf.stream(object + 1, "", content) &&
+           pdf.stream(object + 1, "/Filter /FlateDecode", flate(content)) &&
            pdf.stream(object + 2,
                       "/Type /XObject /Subtype /Image /Width " + QByteArray::number(picture.width()) + " /Height " +
                           QByteArray::number(picture.height()) + ' ' + image.entries,

@@ -10,7 +10,6 @@
 #include "TiffEncode.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -196,15 +195,7 @@ TEST_F(BookOcrTest, BookRecognitionYieldsEveryPageInOrderWithItsLabel) {
     QStringList progress;
     QObject::connect(&recognition, &BookRecognition::progress,
                      [&](int done, int total) { progress << progressText(done, total); });
-    QEventLoop loop;
-    bool complete = false;
-    QObject::connect(&recognition, &BookRecognition::finished, [&](bool all) {
-        complete = all;
-        loop.quit();
-    });
-    recognition.start();
-    loop.exec();
-    ASSERT_TRUE(complete);
+    ASSERT_TRUE(recognition.runToEnd());
     EXPECT_EQ(progress, QStringList({QStringLiteral("Seite 1 von 2"), QStringLiteral("Seite 2 von 2")}));
     const std::vector<BookPage>& read = recognition.pages();
     ASSERT_EQ(read.size(), 2u);
