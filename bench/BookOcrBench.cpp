@@ -1,7 +1,8 @@
 // Whole-book recognition: pages per minute of a 20-page book through
-// BookRecognition (the window's background run) and through palvenor-ocr,
-// each against the tesseract command line reading the same book page by
-// page on one thread (OMP_THREAD_LIMIT=1). Then the size of the searchable
+// BookRecognition (the window's background run, one worker per core, and
+// with one worker) and through palvenor-ocr, each against the tesseract
+// command line reading the same book page by page on one thread
+// (OMP_THREAD_LIMIT=1). Then the size of the searchable
 // PDF of a 1,000-page Group 4 book against the TIFF plus its text.
 
 #include "BenchTools.h"
@@ -45,12 +46,13 @@ double wallMs(const std::function<void()>& work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-std::vector<BookPage> recognise(const QString& book, int pages)
+std::vector<BookPage> recognise(const QString& book, int pages, int workers = 0)
 {
     std::vector<int> imagePages(size_t(pages), 0);
     std::iota(imagePages.begin(), imagePages.end(), 1);
     BookRecognitionSettings settings;
     settings.process.Language = uint8_t(OcrLanguage::German);
+    settings.workers = workers;
     BookRecognition recognition(book, std::move(imagePages), PageModel(), settings);
     if (!recognition.runToEnd())
         throw BenchFailure("book recognition failed: " + recognition.failure().toStdString());
@@ -80,6 +82,9 @@ void throughputFigures()
     const double background = pagesPerMinute(kBookPages, wallMs([&] { recognise(book, kBookPages); }));
     print("book_ocr_background_pages_per_minute", background);
     print("book_ocr_background_vs_tesseract_ratio", background / tesseract);
+    const double oneWorker = pagesPerMinute(kBookPages, wallMs([&] { recognise(book, kBookPages, 1); }));
+    print("book_ocr_one_worker_pages_per_minute", oneWorker);
+    print("book_ocr_workers_vs_one_worker_ratio", background / oneWorker);
     const QString tool = QFileInfo(QStringLiteral(PALVENOR_SAMPLEBOOK)).dir().filePath(QStringLiteral("palvenor-ocr"));
     const double command = pagesPerMinute(kBookPages, wallMs([&] {
         runProgram(tool, {book, QStringLiteral("--lang"), QStringLiteral("deu"), QStringLiteral("--text"),

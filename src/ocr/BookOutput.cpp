@@ -5,7 +5,6 @@
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 
-#include <map>
 
 namespace palvenor::ocr {
 
@@ -16,13 +15,6 @@ bool saveBytes(const QString& path, const QByteArray& bytes, QString* error) {
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
     *error = notWritable(path);
     return false;
-}
-
-// The words of a page line by line.
-std::map<int, std::vector<const BookWord*>> linesOf(const BookPage& page) {
-    std::map<int, std::vector<const BookWord*>> lines;
-    for (const BookWord& word : page.words) lines[word.line].push_back(&word);
-    return lines;
 }
 
 QRect boundsOf(const std::vector<const BookWord*>& words) {
@@ -43,7 +35,7 @@ void writeHocrPage(QXmlStreamWriter& xml, const QString& bookName, const BookPag
                                                     .arg(bookName, hocrBox(QRect(QPoint(), page.size)))
                                                     .arg(page.imagePage - 1));
     xml.writeAttribute(QStringLiteral("lang"), QStringLiteral("de"));
-    for (const auto& [line, words] : linesOf(page)) {
+    for (const auto& [line, words] : wordsByLine(page)) {
         xml.writeStartElement(QStringLiteral("span"));
         xml.writeAttribute(QStringLiteral("class"), QStringLiteral("ocr_line"));
         xml.writeAttribute(QStringLiteral("id"), QStringLiteral("line_%1_%2").arg(page.imagePage).arg(line + 1));
@@ -122,7 +114,7 @@ QByteArray altoPage(const QString& bookName, const BookPage& page) {
     xml.writeAttribute(QStringLiteral("HEIGHT"), QString::number(page.size.height()));
     xml.writeStartElement(QStringLiteral("PrintSpace"));
     writePosition(xml, QRect(QPoint(), page.size));
-    const auto lines = linesOf(page);
+    const auto lines = wordsByLine(page);
     if (!lines.empty()) {
         xml.writeStartElement(QStringLiteral("TextBlock"));
         xml.writeAttribute(QStringLiteral("ID"), QStringLiteral("block_%1").arg(page.imagePage));
@@ -137,6 +129,12 @@ QByteArray altoPage(const QString& bookName, const BookPage& page) {
 }
 
 }  // namespace
+
+std::map<int, std::vector<const BookWord*>> wordsByLine(const BookPage& page) {
+    std::map<int, std::vector<const BookWord*>> lines;
+    for (const BookWord& word : page.words) lines[word.line].push_back(&word);
+    return lines;
+}
 
 QString notWritable(const QString& path) {
     return QStringLiteral("„%1“ kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(path));

@@ -9,9 +9,13 @@
 
 #include <QString>
 
+#include <map>
 #include <vector>
 
 namespace palvenor::ocr {
+
+// The words of a page by their line, in reading order.
+std::map<int, std::vector<const BookWord*>> wordsByLine(const BookPage& page);
 
 // The text of the pages one after the other, each ending with a line
 // break, the pages parted by a form feed.

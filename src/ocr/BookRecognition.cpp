@@ -13,7 +13,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cmath>
 
 namespace palvenor::ocr {
 

@@ -139,10 +139,8 @@ QByteArray textLine(const std::vector<const BookWord*>& words, int pageHeight) {
 }
 
 QByteArray textLayer(const BookPage& page) {
-    std::map<int, std::vector<const BookWord*>> lines;
-    for (const BookWord& word : page.words) lines[word.line].push_back(&word);
     QByteArray text = "BT 3 Tr\n";
-    for (const auto& [line, words] : lines) text += textLine(words, page.size.height());
+    for (const auto& [line, words] : wordsByLine(page)) text += textLine(words, page.size.height());
     return text + "ET\n";
 }
 

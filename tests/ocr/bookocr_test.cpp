@@ -295,7 +295,7 @@ TEST(BookOcrBatch, GnuParallelRecognisesAFolderOfBooks) {
     QTemporaryDir dir;
     ASSERT_FALSE(test::makeBook(dir.path(), QStringLiteral("erstes.tif"), 1).isEmpty());
     ASSERT_FALSE(test::makeBook(dir.path(), QStringLiteral("zweites.tif"), 2).isEmpty());
-    const QString command = QStringLiteral("cd '%1' && parallel '%2' {} --text {.}.txt ::: *.tif")
+    const QString command = QStringLiteral("cd '%1' && parallel -j 1 '%2' {} --text {.}.txt ::: *.tif")
                                 .arg(dir.path(), QStringLiteral(PALVENOR_OCR_TOOL));
     const ToolRun run = runProgram(QStringLiteral("bash"), {QStringLiteral("-c"), command});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
