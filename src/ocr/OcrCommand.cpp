@@ -195,6 +195,10 @@ bool checkOcrRequest(OcrCommandRequest& request, QString* error) {
                      .arg(pageCount);
         return false;
     }
+    if (QFileInfo(request.outputPath).canonicalFilePath() == QFileInfo(request.book).canonicalFilePath()) {
+        *error = QStringLiteral("Die Ausgabe %1 ist das Buch selbst.").arg(quoted(request.outputPath));
+        return false;
+    }
     if (!outputPlaceWritable(request)) {
         *error = QStringLiteral("In %1 kann nicht geschrieben werden.").arg(quoted(request.outputPath));
         return false;

@@ -215,6 +215,19 @@ TEST_F(BookOcrTest, BookRecognitionYieldsEveryPageInOrderWithItsLabel) {
     }
 }
 
+TEST_F(BookOcrTest, ACancelledRunEndsIncompleteWithoutFailure) {
+    BookRecognitionSettings settings;
+    settings.workers = 1;
+    settings.process.Language = uint8_t(OcrLanguage::German);
+    BookRecognition recognition(book, {1, 2, 1, 2}, PageModel(), settings);
+    QObject::connect(&recognition, &BookRecognition::pageRecognised, &recognition, &BookRecognition::cancel);
+    EXPECT_FALSE(recognition.runToEnd());
+    EXPECT_GE(recognition.pagesDone(), 1);
+    EXPECT_LT(recognition.pagesDone(), 4);
+    EXPECT_TRUE(recognition.failure().isEmpty());
+    EXPECT_EQ(recognition.pages()[3].imagePage, 0);  // never read
+}
+
 TEST_F(BookOcrTest, MissingLanguageDataIsAnEngineFailureWithoutOutput) {
     QTemporaryDir empty;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -261,6 +274,9 @@ TEST_F(BookOcrTest, BadInputIsRefusedWithOneGermanLine) {
     const QString nowhere = path(QStringLiteral("fehlt/out.pdf"));
     expectRefused({book, QStringLiteral("--pdf"), nowhere},
                   QStringLiteral("In „%1“ kann nicht geschrieben werden.").arg(nowhere), nowhere);
+    expectRefused({book, QStringLiteral("--text"), book},
+                  QStringLiteral("Die Ausgabe „%1“ ist das Buch selbst.").arg(book), path(QStringLiteral("none")));
+    EXPECT_EQ(runProgram(QStringLiteral("tiffinfo"), {book}).exitCode, 0);
     const QString underFile = text + QStringLiteral("/alto");
     expectRefused({book, QStringLiteral("--alto"), underFile},
                   QStringLiteral("In „%1“ kann nicht geschrieben werden.").arg(underFile), underFile);
