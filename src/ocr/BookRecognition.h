@@ -3,7 +3,8 @@
 // Recognises pages of a book in the background: a pool of workers, one per
 // core, each reading its pages with Tesseract models of its own on one
 // thread. The recognised pages are formatted on the thread that owns the
-// recognition, which also gets the signals: a window keeps working while
+// recognition, which must be the GUI thread (the formatter lays the text
+// out in a text box), and which also gets the signals: a window keeps working while
 // the book is read, a command-line tool runs its event loop until
 // finished().
 

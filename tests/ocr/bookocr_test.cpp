@@ -5,6 +5,7 @@
 
 #include "BookPageLabels.h"
 #include "BookRecognition.h"
+#include "ImageFile.h"
 #include "PageModel.h"
 #include "SampleBooks.h"
 #include "TiffEncode.h"
@@ -284,6 +285,45 @@ TEST_F(BookOcrTest, BadInputIsRefusedWithOneGermanLine) {
                                                                    "auto|deu|frk|deu+frk] [--offset N] --text AUS.txt | "
                                                                    "--pdf AUS.pdf | --alto ORDNER | --hocr AUS.html"),
                   pdf);
+}
+
+// The pictures pdfimages takes out of page k of a PDF, as RGB.
+QImage imageOfPage(const QString& pdf, int k, const QString& folder) {
+    const QString prefix = QDir(folder).filePath(QStringLiteral("page%1").arg(k));
+    runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-png"), QStringLiteral("-f"), QString::number(k),
+                                             QStringLiteral("-l"), QString::number(k), pdf, prefix});
+    return QImage(prefix + QStringLiteral("-000.png")).convertToFormat(QImage::Format_RGB888);
+}
+
+// Rendered pages of every kind: the text of each page on its page, and
+// the page images in the PDF pixel for pixel those of the book.
+TEST(BookOcrRendered, PdfPagesHoldTheirTextAndTheUnchangedImages) {
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("buch.tif"));
+    const QString truth = dir.filePath(QStringLiteral("buch.txt"));
+    ASSERT_EQ(runProgram(QStringLiteral(PALVENOR_SAMPLEBOOK),
+                         {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--kinds"),
+                          QStringLiteral("bw,grey,rgb"), QStringLiteral("--truth"), truth})
+                  .exitCode,
+              0);
+    const QString pdf = dir.filePath(QStringLiteral("buch.pdf"));
+    ASSERT_EQ(runOcr({book, QStringLiteral("--pdf"), pdf}).exitCode, 0);
+    const QStringList pages = QString::fromUtf8(readAll(truth)).split(u'\f');
+    ASSERT_EQ(pages.size(), 3);
+    imaging::ImagingError error;
+    const auto original = imaging::ImageFile::open(book, &error);
+    ASSERT_TRUE(original);
+    for (int k = 1; k <= 3; ++k) {
+        QStringList words;
+        for (const QString& word : pages[k - 1].split(QRegularExpression(QStringLiteral("[^\\w]+")), Qt::SkipEmptyParts))
+            if (word.size() >= 4) words << word;
+        const QString text = output(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
+                                                                  QString::number(k), pdf, QStringLiteral("-")});
+        EXPECT_GE(shareFound(words, text), 0.9) << "page " << k;
+        const QImage inPdf = imageOfPage(pdf, k, dir.path());
+        EXPECT_EQ(inPdf, original->readPage(k, &error).convertToFormat(QImage::Format_RGB888)) << "page " << k;
+    }
+    EXPECT_EQ(imageEncodings(pdf), QStringList({QStringLiteral("ccitt"), QStringLiteral("image"), QStringLiteral("image")}));
 }
 
 TEST(BookPageLabels, FollowThePaginationOffsetWithRomanFrontMatter) {
