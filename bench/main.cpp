@@ -24,6 +24,7 @@ namespace palvenor::bench {
 void formatFigures(int runs);  // FormatBench.cpp
 void ocrFigures(bool quick);   // OcrBench.cpp
 void realPageFigures();        // OcrBench.cpp, also within ocrFigures
+void bookOcrFigures();         // BookOcrBench.cpp
 void scanFigures(int runs);    // ScanBench.cpp
 void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
@@ -335,6 +336,7 @@ int run(bool quick)
     concatenationFigures(books, runs.wholeBook);
     formatFigures(runs.quickSteps);
     ocrFigures(quick);
+    bookOcrFigures();
     scanFigures(quick ? 1 : 3);
     print("peak_rss_mib", peakRssMiB());
     return 0;
@@ -351,13 +353,18 @@ int main(int argc, char** argv)
     const QStringList arguments = app.arguments().mid(1);
     const QString only = arguments.value(0);
     if (arguments.size() > 1 ||
-        (!only.isEmpty() && only != u"--quick" && only != u"--real-pages" && only != u"--page-operations")) {
-        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages | --page-operations]\n");
+        (!only.isEmpty() && only != u"--quick" && only != u"--real-pages" && only != u"--page-operations" &&
+                             only != u"--book-ocr")) {
+        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages | --page-operations | --book-ocr]\n");
         return 2;
     }
     try {
         if (only == u"--real-pages") {
             palvenor::bench::realPageFigures();
+            return 0;
+        }
+        if (only == u"--book-ocr") {
+            palvenor::bench::bookOcrFigures();
             return 0;
         }
         if (only == u"--page-operations") {

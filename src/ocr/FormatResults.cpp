@@ -2,6 +2,7 @@
 
 #include "FormatRepairs.h"
 #include "Lexicon.h"
+#include "LexiconText.h"
 #include "TextBoxWriter.h"
 #include "WordGathering.h"
 #include "WordLayout.h"
@@ -58,11 +59,10 @@ void writeWords(TextBoxWriter& out, const RepairedItems& items, const QFontMetri
     out.removeTrailingLineBreak();
 }
 
-void writeRun(frmOCR& window, const RepairedItems& items, const FormatOptions& options,
+void writeRun(QTextEdit& box, bool append, const RepairedItems& items, const FormatOptions& options,
               int resolutionFactor) {
-    QTextEdit& box = *window.RTF0;
     const QFontMetricsF metrics(box.document()->defaultFont(), &box);
-    TextBoxWriter out(box, window.AppendNext);
+    TextBoxWriter out(box, append);
     if (options.Format)
         writeWords(out, items, metrics, options, resolutionFactor);
     else
@@ -76,9 +76,20 @@ void FormatResults(frmOCR& window, const Results& results, const FormatOptions& 
     const RepairedItems items(results, options);
     if (items.count() < 1) return;
     window.changeTextByProgram([&] {
-        writeRun(window, items, options, resolutionFactor);
+        writeRun(*window.RTF0, window.AppendNext, items, options, resolutionFactor);
         if (options.Lexikon) ApplyLexicon(window);
     });
+}
+
+QString formattedText(QTextEdit& box, const Results& results, const FormatOptions& options,
+                      int resolutionFactor, const QString& lexicon) {
+    box.clear();
+    const RepairedItems items(results, options);
+    if (items.count() < 1) return {};
+    writeRun(box, false, items, options, resolutionFactor);
+    if (options.Lexikon && lexicon.contains(u'|'))
+        applyLexicon(*box.document(), lexicon, box.textCursor());
+    return box.toPlainText();
 }
 
 }  // namespace palvenor::ocr

@@ -2,6 +2,10 @@
 
 // Turns the recognised characters into text in the OCR window's text box.
 
+#include <QString>
+
+class QTextEdit;
+
 namespace palvenor::ocr {
 
 class frmOCR;
@@ -18,5 +22,12 @@ struct Results;
 // the page's dots per inch times 39.
 void FormatResults(frmOCR& window, const Results& results, const FormatOptions& options,
                    int resolutionFactor);
+
+// The same formatting of one page in box, a text box of the caller's that
+// is emptied first, returned as plain text; the abbreviations of lexicon
+// (the text of a "Lexikon.txt") are replaced when Lexikon is on. For pages
+// formatted away from the OCR window.
+QString formattedText(QTextEdit& box, const Results& results, const FormatOptions& options,
+                      int resolutionFactor, const QString& lexicon);
 
 }  // namespace palvenor::ocr

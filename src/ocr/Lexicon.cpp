@@ -43,8 +43,12 @@ LexiconFolders LexiconFolders::standard() {
             QCoreApplication::applicationDirPath()};
 }
 
+QString lexiconText(const LexiconFolders& folders) {
+    return decodeLexicon(readLexiconFile(folders));
+}
+
 void ApplyLexicon(frmOCR& window) {
-    const QString text = decodeLexicon(readLexiconFile(window.lexiconFolders));
+    const QString text = lexiconText(window.lexiconFolders);
     if (!text.contains(u'|')) {
         window.prompter().message(QStringLiteral("Keine gültige Abkürzungsdatei"), kAppTitle,
                                   Prompter::Buttons::Ok, Prompter::Icon::None);

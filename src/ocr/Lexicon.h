@@ -19,6 +19,10 @@ struct LexiconFolders {
     static LexiconFolders standard();
 };
 
+// The text of the first "Lexikon.txt" in folders; empty when there is
+// none, or it is no regular file of at most 1 MB.
+QString lexiconText(const LexiconFolders& folders);
+
 // Replaces every occurrence of every abbreviation in the window's text with
 // its full form, entry by entry in file order; case-sensitive and also inside
 // longer words. The file is read anew on every call; only a regular file of

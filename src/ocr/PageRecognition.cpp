@@ -344,10 +344,16 @@ QSize pixelsPerInch(const QImage& picture)
 
 Results recognisePicture(const QImage& picture, const ProcessOptions& options, const std::atomic<bool>& cancelled)
 {
-    if (picture.isNull())
-        throw RecognitionFailure("Das Bild ist leer.");
     TesseractModels& models = TesseractModels::shared();
     const std::lock_guard lock(models.mutex());
+    return recognisePicture(models, picture, options, cancelled);
+}
+
+Results recognisePicture(TesseractModels& models, const QImage& picture, const ProcessOptions& options,
+                         const std::atomic<bool>& cancelled)
+{
+    if (picture.isNull())
+        throw RecognitionFailure("Das Bild ist leer.");
     const QSize resolution = pixelsPerInch(picture);
     const int dotsPerInch = resolution.height();
     // Marked areas are nearly always upright: they are read as they are, and

@@ -13,6 +13,8 @@
 
 namespace palvenor::ocr {
 
+class TesseractModels;
+
 // A job that could not be done; what() is the German reason for the user.
 struct RecognitionFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -26,9 +28,13 @@ inline constexpr const char* kMissingModel = "Die deutschen Sprachdaten (deu) f√
 // The resolution of a picture in pixels per inch; 300 where it has none.
 QSize pixelsPerInch(const QImage& picture);
 
-// Recognises the picture; throws RecognitionFailure. Setting cancelled
-// makes a running recognition stop early with what it has found so far.
+// Recognises the picture with the shared models; throws
+// RecognitionFailure. Setting cancelled makes a running recognition stop
+// early with what it has found so far.
 Results recognisePicture(const QImage& picture, const ProcessOptions& options, const std::atomic<bool>& cancelled);
+// The same with models the calling thread has to itself.
+Results recognisePicture(TesseractModels& models, const QImage& picture, const ProcessOptions& options,
+                         const std::atomic<bool>& cancelled);
 
 // Keeps Tesseract's OpenMP loops on the calling thread, each loop an
 // inactive parallel region. On two cores the extra OpenMP threads make a

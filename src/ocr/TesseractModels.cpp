@@ -36,6 +36,8 @@ TesseractModels& TesseractModels::shared()
     return *models;
 }
 
+TesseractModels::TesseractModels() = default;
+
 TesseractModels::~TesseractModels() = default;
 
 void TesseractModels::releaseAtExit()

@@ -18,7 +18,13 @@ namespace palvenor::ocr {
 
 class TesseractModels {
 public:
+    // The models of the process, for the jobs of the OCR window.
     static TesseractModels& shared();
+    // A set of its own, for a worker that recognises pages by itself.
+    TesseractModels();
+    ~TesseractModels();
+    TesseractModels(const TesseractModels&) = delete;
+    TesseractModels& operator=(const TesseractModels&) = delete;
 
     // Held by whoever uses a model; one job at a time reads the models.
     std::mutex& mutex() { return mutex_; }
@@ -35,9 +41,6 @@ public:
     bool ready();
 
 private:
-    TesseractModels() = default;
-    ~TesseractModels();
-
     // Registers, after the first model has loaded, the release of the
     // models at exit: Tesseract makes its own caches while loading, and
     // handlers registered after them run before they are torn down.

@@ -33,6 +33,7 @@ void addCharacter(Word& word, const RepairedItems& items, int i, int line) {
     if (items.takesNumberHyphen(i)) word.text += u'-';
     word.lineNo = line;
     if (items.isMarked(i)) word.lowConfidence = true;
+    word.confidence = std::min(word.confidence, items.item(i).Confidence);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct Word {
     int bottom = 0;
     double a = 0;        // A space of its first character in the display font, once measured
     bool lowConfidence = false;  // one of its characters is marked
+    float confidence = 1;        // the lowest confidence of its characters, 0..1
 };
 
 // Spaces and line ends part the words. A hyphen at a line end is dropped with
