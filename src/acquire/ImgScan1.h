@@ -2,6 +2,7 @@
 
 #include "ImagingTypes.h"
 #include "ImgScan.h"
+#include "ScanSpool.h"
 #include "Scanner.h"
 
 #include <memory>
@@ -44,7 +45,7 @@ private:
     struct Target;
     Target target() const;
     int scanPages();
-    imaging::ImagingError store(const Target& target, int position, const ScannedPage& page);
+    imaging::ImagingError store(const Target& target, int position, const EncodedPage& page);
     void showStored(const Target& target);
     int pagesEnded(int status, int pagesDone);
     int applySettings();
