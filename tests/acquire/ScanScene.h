@@ -88,6 +88,19 @@ struct ScanScene {
     void acceptSettings() {
         scene.prompter.onDialog([](QDialog&) { return int(QDialog::Accepted); });
     }
+    // Presses "Abbrechen" at the first progress of page `page`, which the
+    // progress dialog names while it is read (progress comes with a page's
+    // first bytes); `cancelled` tells that it did.
+    bool cancelled = false;
+    void cancelWhileReading(int page) {
+        const QString reading = QStringLiteral("Seite %1 wird eingelesen ...").arg(page);
+        QObject::connect(&scanner.scanner(), &acquire::Scanner::progress, &scanner, [this, reading] {
+            QProgressDialog* progress = progressDialog();
+            if (cancelled || !progress || progress->labelText() != reading) return;
+            cancelled = true;
+            progress->findChild<QAbstractButton*>()->click();
+        });
+    }
     static QProgressDialog* progressDialog() {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<QProgressDialog*>(widget); dialog && dialog->isVisible()) return dialog;

@@ -135,19 +135,12 @@ TEST(Capture, ACancelInTheMiddleOfARunKeepsTheWholePagesAndNoPartOfTheNext) {
     s.set("test-picture", QStringLiteral("Grid"));
     s.slowPages();
     RawPages raw(s);
-    bool cancelled = false;
-    QObject::connect(&s.scanner.scanner(), &acquire::Scanner::progress, w, [&] {
-        QProgressDialog* progress = ScanScene::progressDialog();
-        if (raw.pages.size() < 2 || cancelled || !progress) return;
-        EXPECT_EQ(progress->labelText(), QStringLiteral("Seite 3 wird eingelesen ..."));
-        cancelled = true;
-        progress->findChild<QAbstractButton*>()->click();
-    });
+    s.cancelWhileReading(3);
     const QString target = s.scene.dir.filePath(QStringLiteral("zwei.tif"));
     s.scene.prompter.answerFile(target, 1);
     s.run(*w, "mnuErfassen");
 
-    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(s.cancelled);
     EXPECT_EQ(raw.pages.size(), 2u);
     EXPECT_TRUE(storedAsScanned(target, raw.pages));
     EXPECT_EQ(w->pages().Seitenzahl, 2);
@@ -209,21 +202,11 @@ TEST(Capture, CancelInTheMiddleOfAPageKeepsThePagesBefore) {
     frmSample* w = s.emptyWindow();
     s.prepare(true, 300);
     s.slowPages();
-    bool firstPageIn = false;
-    bool cancelled = false;
-    QObject::connect(&s.scanner, &imaging::ImgScan::pageScanned, w, [&] { firstPageIn = true; });
-    // The first progress of a page comes with its first bytes.
-    QObject::connect(&s.scanner.scanner(), &acquire::Scanner::progress, w, [&] {
-        QProgressDialog* progress = ScanScene::progressDialog();
-        if (!firstPageIn || cancelled || !progress) return;
-        EXPECT_EQ(progress->labelText(), QStringLiteral("Seite 2 wird eingelesen ..."));
-        cancelled = true;
-        progress->findChild<QAbstractButton*>()->click();
-    });
+    s.cancelWhileReading(2);
     const QString target = s.scene.dir.filePath(QStringLiteral("eins.tif"));
     s.scene.prompter.answerFile(target, 1);
     s.run(*w, "mnuErfassen");
-    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(s.cancelled);
     EXPECT_EQ(s.messages(), QStringList());  // the user cancelled: nothing to tell
     EXPECT_TRUE(savedAsG4BlackPages(target, 1, 944));
 }
@@ -233,11 +216,9 @@ TEST(Capture, CancelInTheFirstPageEndsTheCaptureWithoutSaving) {
     frmSample* w = s.emptyWindow();
     s.prepare(false, 300);
     s.slowPages();
-    QObject::connect(&s.scanner.scanner(), &acquire::Scanner::progress, w, [&] {
-        if (QProgressDialog* progress = ScanScene::progressDialog())
-            progress->findChild<QAbstractButton*>()->click();
-    });
+    s.cancelWhileReading(1);
     s.run(*w, "mnuErfassen");
+    EXPECT_TRUE(s.cancelled);
     EXPECT_EQ(s.messages(), QStringList());
     EXPECT_EQ(s.scene.prompter.shown().size(), 0u);
     EXPECT_TRUE(w->oleImgEdit1().Image().isEmpty());
