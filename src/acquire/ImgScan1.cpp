@@ -21,9 +21,9 @@ namespace {
 // No device to open: the back end found none.
 constexpr int kNoDevice = -1;
 
-// Pages asked of the device beyond those that arrived: it reads the next
-// page while the window takes up the one before, and while the window is
-// busy a page more is waiting for it.
+// Pages asked of the device beyond those that arrived: one it reads while
+// the window takes up the page before, and one more, so that it reads on
+// without waiting while the window is busy.
 constexpr int kPagesAskedAhead = 2;
 
 // Runs start and lets events run until done() says the answer came.
