@@ -1,6 +1,7 @@
 #include "ImgScan1.h"
 
 #include "PageAdmin.h"
+#include "PageEncoder.h"
 #include "ProgramTemp.h"
 #include "Prompter.h"
 #include "ScanDialogs.h"
@@ -19,6 +20,11 @@ namespace {
 
 // No device to open: the back end found none.
 constexpr int kNoDevice = -1;
+
+// Pages asked of the device beyond those that arrived: one it reads while
+// the window takes up the page before, and one more, so that it reads on
+// without waiting while the window is busy.
+constexpr int kPagesAskedAhead = 2;
 
 // Runs start and lets events run until done() says the answer came.
 template <typename Start, typename Done>
@@ -175,8 +181,12 @@ ImgScan1::Target ImgScan1::target() const {
     return t;
 }
 
-// The next page is asked for as soon as one arrives, so the device reads
-// it while this thread stores and shows the one before.
+// Three threads share the work, so the device need not wait for the
+// window: the device reads pages, kept asked for ahead of those that
+// arrived; the encoder compresses each page that arrived; this thread
+// stores and shows each encoded page, in the order they were read. The
+// scan ends when every page that arrived is stored and either enough pages
+// came or the device stopped giving them.
 int ImgScan1::scanPages() {
     const Target where = target();
     if (where.file.isEmpty()) {
@@ -195,38 +205,59 @@ int ImgScan1::scanPages() {
     const bool feeder = scanner_->feederSelected();
     const auto wantsMore = [&](int pages) { return MultiPage && (ScanPages > 0 ? pages < ScanPages : feeder); };
     int requested = 0;
-    int done = 0;
+    int arrived = 0;
+    int stored = 0;
+    std::optional<int> stopped;  // the status with which the device stopped giving pages
     std::optional<int> result;
     QEventLoop loop;
-    const auto request = [&] {
-        progress.setLabelText(QStringLiteral("Seite %1 wird eingelesen ...").arg(++requested));
-        scanner_->scanPage();
+    PageEncoder encoder;  // after the loop: its thread ends before the loop goes
+    const auto askAhead = [&] {
+        while (requested < arrived + kPagesAskedAhead && (requested == 0 || wantsMore(requested))) {
+            ++requested;
+            scanner_->scanPage();
+        }
+        if (requested > arrived)
+            progress.setLabelText(QStringLiteral("Seite %1 wird eingelesen ...").arg(arrived + 1));
     };
     const auto finish = [&](int status) {
         result = status;
         loop.quit();
     };
+    const auto finishWhenDone = [&] {
+        if (stored < arrived) return;
+        if (stopped)
+            finish(pagesEnded(*stopped, stored));
+        else if (!wantsMore(stored))
+            finish(0);
+    };
     QObject::connect(scanner_.get(), &Scanner::pageAvailable, &loop, [&](const ScannedPage& page) {
         if (result) return;
-        if (wantsMore(requested)) request();
-        const int position = where.position + done;
-        if (const imaging::ImagingError error = store(where, position, page); !error.ok()) {
-            scanner_->cancel();
-            finish(done > 0 ? 0 : error.code);
-            return tell(error.description);
-        }
-        ++done;
-        showStored(where);
-        emit pageScanned(position, where.file);
-        if (!wantsMore(done)) finish(0);
+        ++arrived;
+        askAhead();
+        encoder.encode(page);
     });
     QObject::connect(scanner_.get(), &Scanner::pageEnded, &loop, [&](int status) {
-        if (!result) finish(pagesEnded(status, done));
+        if (result) return;
+        stopped = status;
+        finishWhenDone();
+    });
+    QObject::connect(&encoder, &PageEncoder::encoded, &loop, [&](const EncodedPage& page) {
+        if (result) return;
+        const int position = where.position + stored;
+        if (const imaging::ImagingError error = store(where, position, page); !error.ok()) {
+            scanner_->cancel();
+            finish(stored > 0 ? 0 : error.code);
+            return tell(error.description);
+        }
+        ++stored;
+        showStored(where);
+        emit pageScanned(position, where.file);
+        finishWhenDone();
     });
     progress.show();
-    request();
+    askAhead();
     if (!result) loop.exec();
-    // A page still asked for was cancelled; what it reports goes to no one.
+    // Pages still asked for were cancelled; what they report goes to no one.
     QObject::disconnect(scanner_.get(), nullptr, &loop, nullptr);
     QObject::disconnect(scanner_.get(), nullptr, &progress, nullptr);
     scanner_->endPages();
@@ -234,11 +265,11 @@ int ImgScan1::scanPages() {
     return *result;
 }
 
-imaging::ImagingError ImgScan1::store(const Target& target, int position, const ScannedPage& page) {
-    if (target.appendsDirectly) return appendScannedPage(target.file, page);
+imaging::ImagingError ImgScan1::store(const Target& target, int position, const EncodedPage& page) {
+    if (target.appendsDirectly) return appendEncodedPage(target.file, page);
     const QString single = QDir(programTempFolder()).filePath(QStringLiteral("scanseite.tif"));
     QFile::remove(single);
-    if (imaging::ImagingError error = appendScannedPage(single, page); !error.ok()) return error;
+    if (imaging::ImagingError error = appendEncodedPage(single, page); !error.ok()) return error;
     switch (PageOption) {
     case PageInsert: return imaging::insertPages(target.file, position, single, 1, 1);
     case PageOverwrite: return imaging::replacePages(target.file, position, single, 1, 1);

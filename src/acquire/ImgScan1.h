@@ -2,6 +2,7 @@
 
 #include "ImagingTypes.h"
 #include "ImgScan.h"
+#include "ScanSpool.h"
 #include "Scanner.h"
 
 #include <memory>
@@ -14,9 +15,10 @@ class Prompter;
 namespace palvenor::acquire {
 
 // The scan control of the document windows over a scanner back end. A scan
-// reads page after page, each on the back end's thread, while this thread
-// keeps the windows alive and shows a progress dialog whose cancel button
-// stops the page. Every page is stored as it arrives: a capture, and pages
+// reads page after page, each on the back end's thread, and compresses each
+// on a thread of its own, while this thread keeps the windows alive and
+// shows a progress dialog whose cancel button stops the page. Every page is
+// stored as it arrives, in the order read: a capture, and pages
 // for a book that has no file yet, into a spool file in the user's data
 // folder (the destination page view shows it as its unsaved image), other
 // pages into the book's file at the place the page option names. Failures
@@ -44,7 +46,7 @@ private:
     struct Target;
     Target target() const;
     int scanPages();
-    imaging::ImagingError store(const Target& target, int position, const ScannedPage& page);
+    imaging::ImagingError store(const Target& target, int position, const EncodedPage& page);
     void showStored(const Target& target);
     int pagesEnded(int status, int pagesDone);
     int applySettings();

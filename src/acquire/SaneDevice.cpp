@@ -96,6 +96,7 @@ void SaneDevice::cancel() {
 void SaneDevice::endPages() {
     if (SANE_Handle handle = handle_.load()) sane_cancel(handle);
     cancelled_ = false;
+    stopped_ = false;
 }
 
 const SANE_Option_Descriptor* SaneDevice::option(const char* name, int* index) const {
@@ -282,12 +283,15 @@ bool SaneDevice::feederSelected() {
 }
 
 void SaneDevice::endPage(SANE_Status status) {
+    stopped_ = true;
     if (status != SANE_STATUS_CANCELLED && status != SANE_STATUS_NO_DOCS) emit failed(status);
     emit pageEnded(status);
 }
 
-// One page: sane_start, then sane_read until the end of the page.
+// One page: sane_start, then sane_read until the end of the page. Once a
+// page did not come, the pages asked for after it are not tried.
 void SaneDevice::scanPage() {
+    if (stopped_) return;
     SANE_Handle handle = handle_;
     if (!handle) return endPage(SANE_STATUS_INVAL);
     SANE_Status status = cancelled_ ? SANE_STATUS_CANCELLED : sane_start(handle);

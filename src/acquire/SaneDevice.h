@@ -57,6 +57,8 @@ private:
     // Set by cancel, cleared when a run of pages ends: a page read after it
     // counts as cancelled, whatever the device answers.
     std::atomic<bool> cancelled_ = false;
+    // Set when a page did not come, cleared when the run of pages ends.
+    bool stopped_ = false;
     QHash<QByteArray, int> options_;  // option name to number, of the open device
 };
 

@@ -1,6 +1,7 @@
 #include "ScanSpool.h"
 
 #include "ImageFile.h"
+#include "TiffLibrary.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,10 +16,6 @@
 namespace palvenor::acquire {
 
 namespace {
-
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
 
 void setPageTags(TIFF* tif, const ScannedPage& page) {
     const bool blackAndWhite = page.depth == 1;
@@ -56,26 +53,58 @@ imaging::ImagingError failure(const QString& file, const QString& reason) {
             QStringLiteral("Die gescannte Seite lässt sich nicht in \"%1\" schreiben: %2").arg(file, reason)};
 }
 
-}  // namespace
-
-imaging::ImagingError appendScannedPage(const QString& file, const ScannedPage& page) {
+// Why a page cannot be encoded; empty when it can.
+QString unencodable(const ScannedPage& page) {
     if (page.depth != 1 && page.depth != 8 && page.depth != 16)
-        return failure(file, QStringLiteral("Farbtiefe %1 wird nicht unterstützt.").arg(page.depth));
-    if (page.data.size() < qsizetype(page.height) * page.bytesPerLine)
-        return failure(file, QStringLiteral("Die Seite ist unvollständig."));
-    const char* mode = QFileInfo::exists(file) ? "a" : "w";
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(QFile::encodeName(file).constData(), mode));
-    if (!tif) return failure(file, QStringLiteral("Die Datei lässt sich nicht öffnen."));
+        return QStringLiteral("Farbtiefe %1 wird nicht unterstützt.").arg(page.depth);
+    if (page.data.size() < qsizetype(page.height) * page.bytesPerLine) return QStringLiteral("Die Seite ist unvollständig.");
+    return QString();
+}
+
+// The page goes row by row into a TIFF in memory, whose one strip is then
+// taken out as it lies there. The reason when that fails (libtiff's own
+// messages are held back, being English).
+QString encodeStrip(const ScannedPage& page, QByteArray* strip) {
+    imaging::tiff::MemoryFile memory;
+    imaging::tiff::TiffMessages messages;
+    const imaging::tiff::TiffHandle tif = imaging::tiff::openForWriting(&memory, &messages);
+    const QString problem = QStringLiteral("Fehler beim Komprimieren.");
+    if (!tif) return problem;
     setPageTags(tif.get(), page);
     std::vector<uint8_t> row(size_t(page.bytesPerLine));
     std::vector<uint8_t> narrowed;
     for (int y = 0; y < page.height; ++y) {
         const uint8_t* stored = storedRow(page, y, &narrowed);
         row.assign(stored, stored + TIFFScanlineSize(tif.get()));
-        if (TIFFWriteScanline(tif.get(), row.data(), uint32_t(y), 0) < 0)
-            return failure(file, QStringLiteral("Fehler beim Schreiben."));
+        if (TIFFWriteScanline(tif.get(), row.data(), uint32_t(y), 0) < 0) return problem;
     }
-    if (!TIFFWriteDirectory(tif.get())) return failure(file, QStringLiteral("Fehler beim Schreiben."));
+    if (!TIFFFlushData(tif.get())) return problem;
+    *strip = memory.data.mid(qsizetype(TIFFGetStrileOffset(tif.get(), 0)),
+                             qsizetype(TIFFGetStrileByteCount(tif.get(), 0)));
+    return QString();
+}
+
+}  // namespace
+
+EncodedPage encodeScannedPage(const ScannedPage& page) {
+    EncodedPage encoded;
+    encoded.layout = page;
+    encoded.layout.data.clear();
+    encoded.problem = unencodable(page);
+    if (encoded.problem.isEmpty()) encoded.problem = encodeStrip(page, &encoded.strip);
+    return encoded;
+}
+
+imaging::ImagingError appendEncodedPage(const QString& file, const EncodedPage& page) {
+    if (!page.problem.isEmpty()) return failure(file, page.problem);
+    const char* mode = QFileInfo::exists(file) ? "a" : "w";
+    const imaging::tiff::TiffHandle tif(TIFFOpen(QFile::encodeName(file).constData(), mode));
+    if (!tif) return failure(file, QStringLiteral("Die Datei lässt sich nicht öffnen."));
+    setPageTags(tif.get(), page.layout);
+    // libtiff writes a raw strip as it is and leaves the bytes alone.
+    auto* strip = const_cast<char*>(page.strip.constData());
+    if (TIFFWriteRawStrip(tif.get(), 0, strip, page.strip.size()) < 0 || !TIFFWriteDirectory(tif.get()))
+        return failure(file, QStringLiteral("Fehler beim Schreiben."));
     return {};
 }
 

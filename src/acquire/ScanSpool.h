@@ -8,10 +8,20 @@
 
 namespace palvenor::acquire {
 
-// Adds a scanned page as the last page of a TIFF file, making the file when
-// it does not exist: black and white as CCITT G4, grey and colour with LZW,
-// 16-bit samples reduced to 8 bits.
-imaging::ImagingError appendScannedPage(const QString& file, const ScannedPage& page);
+// A scanned page as a TIFF file stores it: black and white as CCITT G4, grey
+// and colour with LZW, 16-bit samples reduced to 8 bits, all in one strip.
+struct EncodedPage {
+    ScannedPage layout;  // size, samples and resolution; its data is left empty
+    QByteArray strip;
+    QString problem;  // why the page could not be encoded; empty when it was
+};
+
+// Encodes a page; safe on any thread, as it touches no file.
+EncodedPage encodeScannedPage(const ScannedPage& page);
+
+// Adds an encoded page as the last page of a TIFF file, making the file when
+// it does not exist.
+imaging::ImagingError appendEncodedPage(const QString& file, const EncodedPage& page);
 
 // The number of pages of a file; 0 when there is none or it cannot be read.
 int pageCountOf(const QString& file);

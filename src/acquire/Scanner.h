@@ -68,7 +68,10 @@ public:
     virtual int setSettings(const ScanSettings& settings) = 0;
     // Sets one of the device's own options by its name to a text value.
     virtual int setOption(const QString& name, const QString& value) = 0;
-    // Reads one page: pageAvailable or pageEnded follows.
+    // Asks for the next page of a run: pageAvailable or pageEnded follows.
+    // Pages may be asked for before the ones asked earlier came; they are
+    // read one after another. After a page ended, those asked for after it
+    // report nothing.
     virtual void scanPage() = 0;
     // Stops the page being read; callable at any time.
     virtual void cancel() = 0;

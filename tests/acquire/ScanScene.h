@@ -10,6 +10,8 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <tiffio.h>
 
 #include <gtest/gtest.h>
@@ -68,17 +70,36 @@ struct ScanScene {
     }
     // After `pages` pages (two or more) the device reads `status` instead of
     // the next page (SANE_STATUS_NO_DOCS: the feeder is empty). The device
-    // reads a page ahead: once page n is in, page n + 1 is being read, and a
-    // change of its settings waits for that page and holds from page n + 2.
+    // reads a page ahead: when page n arrives, page n + 1 is being read, and
+    // a change of its settings waits for that page and holds from page
+    // n + 2. (Connected before the scan starts, this sees each page before
+    // the scan asks for the next.)
     void statusAfter(int pages, const char* status) {
-        QObject::connect(&scanner, &imaging::ImgScan::pageScanned, &scanner,
-                         [this, pages, status, scanned = 0]() mutable {
-                             if (++scanned == pages - 1) set("read-return-value", QString::fromUtf8(status));
-                         });
+        onArrival([this, pages, status](int arrived) {
+            if (arrived == pages - 1) set("read-return-value", QString::fromUtf8(status));
+        });
+    }
+    // Runs `then` with the number of each page that arrives from the device.
+    void onArrival(std::function<void(int)> then) {
+        QObject::connect(&scanner.scanner(), &acquire::Scanner::pageAvailable, &scanner,
+                         [then = std::move(then), arrived = 0]() mutable { then(++arrived); });
     }
     // The settings dialog shown before a page command scans is accepted as it is.
     void acceptSettings() {
         scene.prompter.onDialog([](QDialog&) { return int(QDialog::Accepted); });
+    }
+    // Presses "Abbrechen" at the first progress of page `page`, which the
+    // progress dialog names while it is read (progress comes with a page's
+    // first bytes); `cancelled` tells that it did.
+    bool cancelled = false;
+    void cancelWhileReading(int page) {
+        const QString reading = QStringLiteral("Seite %1 wird eingelesen ...").arg(page);
+        QObject::connect(&scanner.scanner(), &acquire::Scanner::progress, &scanner, [this, reading] {
+            QProgressDialog* progress = progressDialog();
+            if (cancelled || !progress || progress->labelText() != reading) return;
+            cancelled = true;
+            progress->findChild<QAbstractButton*>()->click();
+        });
     }
     static QProgressDialog* progressDialog() {
         for (QWidget* widget : QApplication::topLevelWidgets())

@@ -110,7 +110,6 @@ void oleImgEdit::Display() {
     info_ = file_->pageInfo(page_);
     annotations_.replace(decodeAnnotations(file_->annotationData(page_)).value_or(std::vector<Annotation>{}));
     modified_ = false;
-    fullPixmap_ = QPixmap();
     forgetSteps();
     rebuildScaledPicture();
     emit pageShown(page_);
@@ -124,7 +123,6 @@ void oleImgEdit::Refresh() {
 void oleImgEdit::ClearDisplay() {
     picture_ = QImage();
     annotations_.replace({});
-    fullPixmap_ = QPixmap();
     scaledPixmap_ = QPixmap();
     info_ = {};
     forgetSteps();
@@ -142,7 +140,6 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
     file_.reset();
     page_ = 1;
     status_ = {};
-    fullPixmap_ = QPixmap();
     forgetSteps();
     rebuildScaledPicture();
 }
@@ -370,11 +367,18 @@ void oleImgEdit::paintPage(QPainter& painter, QPoint origin, const QRect& target
         painter.drawPixmap(target, scaledPixmap_, target.translated(-origin));
         return;
     }
-    if (fullPixmap_.isNull()) fullPixmap_ = QPixmap::fromImage(picture_);
     const double scale = zoom_ / 100.0;
     const QRectF source((target.left() - origin.x()) / scale, (target.top() - origin.y()) / scale,
                         target.width() / scale, target.height() / scale);
-    painter.drawPixmap(QRectF(target), fullPixmap_, source);
+    // Only the part shown is converted for the screen: converting the whole
+    // of each new page (scanned pages as they arrive, say) costs several
+    // times more, and the painter draws a bitmap many times slower than the
+    // screen's own format. The part's left edge is on a whole byte, so that
+    // copying a bitmap shifts no bits.
+    QRect shown = source.toAlignedRect().intersected(picture_.rect());
+    shown.setLeft(shown.left() & ~7);
+    painter.drawImage(QRectF(target), picture_.copy(shown).convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      source.translated(-shown.topLeft()));
 }
 
 // Annotations, the selection rectangle and what the pressed tool shows, in
@@ -535,7 +539,6 @@ void oleImgEdit::BurnInAnnotations(int option, int colours) {
     if (burnt.empty()) return;
     picture_ = burnIn(picture_, burnt, colours != BurnOwnColours);
     stepDone();
-    fullPixmap_ = QPixmap();
     rebuildScaledPicture();
 }
 

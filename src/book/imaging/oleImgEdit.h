@@ -248,7 +248,6 @@ private:
     int page_ = 1;
     QImage picture_;
     qint64 pictureAsRead_ = 0;  // cacheKey of picture_ as read from the file: unchanged while equal
-    QPixmap fullPixmap_;
     QPixmap scaledPixmap_;  // the picture at the current zoom, when zoomed out
     PageInfo info_;
     ImagingError status_;

@@ -54,7 +54,6 @@ int oleImgEdit::Undo() {
     annotations_.replace(settled_.annotations);
     modified_ = settled_.modified;
     setSelectionRect(QRect());
-    fullPixmap_ = QPixmap();
     applyFit();
     rebuildScaledPicture();
     return 0;
@@ -66,7 +65,6 @@ void oleImgEdit::takePicture(QImage picture) {
     info_.width = picture_.width();
     info_.height = picture_.height();
     setSelectionRect(QRect());
-    fullPixmap_ = QPixmap();
     stepDone();
     applyFit();
     rebuildScaledPicture();
