@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,8 @@ std::string modelOf(OcrLanguage language)
 constexpr int kTrialLines = 3;
 
 // The widest text lines of the page, which carry the most letters to judge
-// a model by.
+// a model by. The recogniser keeps the page and its layout, so that it can
+// go on to read the page without analysing it again.
 std::vector<QRect> trialLines(tesseract::TessBaseAPI& recogniser, Pix* page, int dotsPerInch)
 {
     recogniser.SetImage(page);
@@ -107,31 +109,40 @@ std::vector<QRect> trialLines(tesseract::TessBaseAPI& recogniser, Pix* page, int
         lines.emplace_back(x, y, width, height);
     }
     boxaDestroy(&found);
-    recogniser.Clear();
     std::sort(lines.begin(), lines.end(), [](const QRect& a, const QRect& b) { return a.width() > b.width(); });
     lines.resize(std::min<size_t>(lines.size(), kTrialLines));
     return lines;
 }
 
-// The mean word confidence a model reads the lines with, 0 to 100; the
-// text it reads goes to *text.
-double trialConfidence(tesseract::TessBaseAPI& recogniser, Pix* page, int dotsPerInch,
-                       const std::vector<QRect>& lines, QString* text)
+// How a model reads trial lines: how sure it is, and what it reads.
+struct TrialReading {
+    tesseract::TessBaseAPI* recogniser = nullptr;  // nullptr: the model is not installed
+    double confidenceSum = 0;
+    int lines = 0;
+    QString text;
+
+    // The mean word confidence of the lines read, 0 to 100; -1 before any.
+    double confidence() const { return lines > 0 ? confidenceSum / lines : -1; }
+};
+
+// Reads the lines one by one with the reading's model, adding to what it
+// has read.
+void readOn(TrialReading& reading, tesseract::TessBaseAPI& recogniser, Pix* page, int dotsPerInch,
+            std::span<const QRect> lines)
 {
     recogniser.SetImage(page);
     recogniser.SetSourceResolution(dotsPerInch);
     recogniser.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
-    double sum = 0;
     for (const QRect& line : lines) {
         recogniser.SetRectangle(line.x(), line.y(), line.width(), line.height());
+        ++reading.lines;
         if (recogniser.Recognize(nullptr) != 0)
             continue;
-        sum += recogniser.MeanTextConf();
+        reading.confidenceSum += recogniser.MeanTextConf();
         const std::unique_ptr<char[]> read(recogniser.GetUTF8Text());
-        text->append(QString::fromUtf8(read.get()));
+        reading.text.append(QString::fromUtf8(read.get()));
     }
     recogniser.Clear();
-    return lines.empty() ? 0 : sum / double(lines.size());
 }
 
 int quarterTurnsToUpright(tesseract::TessBaseAPI* detector, Pix* page, int dotsPerInch)
@@ -201,11 +212,46 @@ bool cancelRequested(void* cancelled, int)
     return static_cast<const std::atomic<bool>*>(cancelled)->load();
 }
 
-std::vector<RecognisedLine> recognise(tesseract::TessBaseAPI& recogniser, Pix* page, int dotsPerInch,
-                                      const std::atomic<bool>& cancelled)
+// Tesseract reads a dash as a run of equals signs where its model has no
+// dash in its character set (the frk model has none), at times with a
+// stray point or hyphen: a word of such signs alone, which German text
+// never has, becomes the dash again.
+bool isMisreadDash(const RecognisedWord& word)
 {
-    recogniser.SetImage(page);
-    recogniser.SetSourceResolution(dotsPerInch);
+    int equalsSigns = 0;
+    for (const RecognisedSymbol& symbol : word.symbols) {
+        if (std::any_of(symbol.text.begin(), symbol.text.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+            return false;
+        equalsSigns += int(symbol.text.count(u'='));
+    }
+    return equalsSigns >= 2;
+}
+
+void mendDashes(std::vector<RecognisedLine>& lines)
+{
+    for (RecognisedLine& line : lines)
+        for (RecognisedWord& word : line.words) {
+            if (!isMisreadDash(word))
+                continue;
+            const auto lessSure = [](const RecognisedSymbol& a, const RecognisedSymbol& b) {
+                return a.confidence < b.confidence;
+            };
+            const float confidence =
+                std::min_element(word.symbols.begin(), word.symbols.end(), lessSure)->confidence;
+            word.symbols = {{QStringLiteral("—"), word.box, confidence}};
+        }
+}
+
+// Where the page stands in a recogniser before it reads.
+enum class Layout { ToFind, Found };
+
+std::vector<RecognisedLine> recognise(tesseract::TessBaseAPI& recogniser, Pix* page, int dotsPerInch,
+                                      const std::atomic<bool>& cancelled, Layout layout = Layout::ToFind)
+{
+    if (layout == Layout::ToFind) {
+        recogniser.SetImage(page);
+        recogniser.SetSourceResolution(dotsPerInch);
+    }
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = cancelRequested;
     monitor.cancel_this = const_cast<std::atomic<bool>*>(&cancelled);
@@ -213,6 +259,7 @@ std::vector<RecognisedLine> recognise(tesseract::TessBaseAPI& recogniser, Pix* p
     const std::unique_ptr<tesseract::ResultIterator> it(done ? recogniser.GetIterator() : nullptr);
     std::vector<RecognisedLine> lines = it ? readLines(*it) : std::vector<RecognisedLine>{};
     recogniser.Clear();
+    mendDashes(lines);
     if (!done && !cancelled)
         throw RecognitionFailure("Die Texterkennung ist fehlgeschlagen.");
     return lines;
@@ -244,26 +291,77 @@ tesseract::TessBaseAPI* configuredRecogniser(const JobSetup& job, const std::str
     return recogniser;
 }
 
-// How a model reads the trial lines: how sure it is, and what it reads.
-struct TrialReading {
-    tesseract::TessBaseAPI* recogniser = nullptr;  // nullptr: the model is not installed
-    double confidence = -1;
-    QString text;
-};
-
-TrialReading readTrial(const JobSetup& job, const std::string& model, const std::vector<QRect>& lines)
+// A model's reading of trial lines, none read yet.
+TrialReading trialReading(const JobSetup& job, const std::string& model)
 {
     TrialReading reading;
     reading.recogniser = configuredRecogniser(job, model);
-    if (reading.recogniser)
-        reading.confidence =
-            trialConfidence(*reading.recogniser, job.page.pix.get(), job.dotsPerInch, lines, &reading.text);
     return reading;
+}
+
+void readOn(TrialReading& reading, const JobSetup& job, std::span<const QRect> lines)
+{
+    if (reading.recogniser)
+        readOn(reading, *reading.recogniser, job.page.pix.get(), job.dotsPerInch, lines);
 }
 
 const TrialReading& surer(const TrialReading& a, const TrialReading& b)
 {
-    return b.confidence > a.confidence ? b : a;
+    return b.confidence() > a.confidence() ? b : a;
+}
+
+// The recogniser a job reads with, and whether it holds the page with its
+// layout found.
+struct Reader {
+    tesseract::TessBaseAPI* recogniser;
+    Layout layout;
+};
+
+// Antiqua is read with the German model; the words it is unsure of are read
+// once more with the frk model, and the surer reading stays. That mends
+// letter-spaced small capitals, which the German model misreads ("FRIEDRICH"
+// as "Frıeprıen"), and reads the other antiqua scans of the test data as
+// the German model alone. Without the frk data, that one reads alone.
+tesseract::TessBaseAPI& antiquaRecogniser(const JobSetup& job)
+{
+    if (tesseract::TessBaseAPI* paired = configuredRecogniser(job, "deu+frk"))
+        return *paired;
+    if (tesseract::TessBaseAPI* german = configuredRecogniser(job, "deu"))
+        return *german;
+    throw RecognitionFailure(kMissingModel);
+}
+
+// The model of a trial reads the page instead of the antiqua recogniser,
+// which lets go of the page.
+Reader instead(tesseract::TessBaseAPI& antiqua, const TrialReading& trial)
+{
+    antiqua.Clear();
+    return {trial.recogniser, Layout::ToFind};
+}
+
+// Old antiqua uses the long s about once a line; a single one in the trial
+// lines may be a misreading.
+constexpr int kLongSOfOldPrint = 2;
+// The German model reads a line of today's print far more surely than the
+// Fraktur script model: by 13 points on a rendered page, by less than 12 on
+// every antiqua scan of the test data. The Fraktur script model reads the
+// first line of most of its Fraktur scans more surely by 13 to 19 points;
+// it is not that much surer on any of its antiqua scans.
+constexpr double kPlainlySurer = 12;
+
+bool isPlainlySurer(const TrialReading& a, const TrialReading& b)
+{
+    return a.confidence() >= b.confidence() + kPlainlySurer;
+}
+
+bool isPlainlyToday(const TrialReading& german, const TrialReading& fraktur)
+{
+    return isPlainlySurer(german, fraktur) && !fraktur.text.contains(u'ſ');
+}
+
+bool isPlainlyFraktur(const TrialReading& german, const TrialReading& fraktur)
+{
+    return isPlainlySurer(fraktur, german) && fraktur.text.contains(u'ſ');
 }
 
 // The automatic choice, on the widest lines of the area. Fraktur print is
@@ -273,41 +371,53 @@ const TrialReading& surer(const TrialReading& a, const TrialReading& b)
 // the German model (on the test data's scans 1.7 % of the characters
 // wrong against 4.4 %); it tells the long s from the round one, so its
 // reading shows whether the print has it. Today's print goes to the German
-// model. A model whose data is missing is left out.
-// Old antiqua uses the long s about once a line; a single one in the trial
-// lines may be a misreading.
-constexpr int kLongSOfOldPrint = 2;
-
-tesseract::TessBaseAPI& automaticRecogniser(const JobSetup& job)
+// model. Where the first line shows today's print plainly, the other trial
+// lines are not read; where it shows Fraktur plainly, the German model
+// reads no more. A model whose data is missing is left out. The antiqua
+// recogniser finds the layout of the page and keeps it for reading it.
+Reader automaticReader(const JobSetup& job)
 {
-    tesseract::TessBaseAPI* german = configuredRecogniser(job, "deu");
-    if (!german)
-        throw RecognitionFailure(kMissingModel);
-    const std::vector<QRect> lines = trialLines(*german, job.page.pix.get(), job.dotsPerInch);
-    tesseract::TessBaseAPI* chosen = german;
-    if (!lines.empty()) {
-        const TrialReading germanReading = readTrial(job, "deu", lines);
-        const TrialReading fraktur = readTrial(job, "Fraktur", lines);
-        if (fraktur.confidence > germanReading.confidence)
-            chosen = surer(fraktur, readTrial(job, "frk", lines)).recogniser;
-        else if (fraktur.text.count(u'ſ') >= kLongSOfOldPrint)
-            chosen = fraktur.recogniser;
+    tesseract::TessBaseAPI& antiqua = antiquaRecogniser(job);
+    const std::vector<QRect> lines = trialLines(antiqua, job.page.pix.get(), job.dotsPerInch);
+    TrialReading german = trialReading(job, "deu");
+    const Reader readAsAntiqua{&antiqua, german.recogniser == &antiqua ? Layout::ToFind : Layout::Found};
+    if (lines.empty())
+        return readAsAntiqua;
+    TrialReading fraktur = trialReading(job, "Fraktur");
+    const std::span<const QRect> first(lines.data(), 1);
+    readOn(german, job, first);
+    readOn(fraktur, job, first);
+    if (isPlainlyToday(german, fraktur))
+        return readAsAntiqua;
+    const bool plainlyFraktur = isPlainlyFraktur(german, fraktur);
+    const std::span<const QRect> others(lines.begin() + 1, lines.end());
+    if (!plainlyFraktur)
+        readOn(german, job, others);
+    readOn(fraktur, job, others);
+    if (plainlyFraktur || fraktur.confidence() > german.confidence()) {
+        TrialReading frk = trialReading(job, "frk");
+        readOn(frk, job, lines);
+        return instead(antiqua, surer(fraktur, frk));
     }
-    configure(*chosen, job.options, job.page.unevenPaper);
-    return *chosen;
+    if (fraktur.text.count(u'ſ') >= kLongSOfOldPrint)
+        return instead(antiqua, fraktur);
+    return readAsAntiqua;
 }
 
-// The recogniser the job reads with.
-tesseract::TessBaseAPI& chosenRecogniser(const JobSetup& job)
+// The recogniser the job reads with, set for the job.
+Reader chosenReader(const JobSetup& job)
 {
     const auto language = OcrLanguage(job.options.Language);
-    if (language == OcrLanguage::Automatic)
-        return automaticRecogniser(job);
+    if (language == OcrLanguage::Automatic) {
+        const Reader reader = automaticReader(job);
+        configure(*reader.recogniser, job.options, job.page.unevenPaper);
+        return reader;
+    }
     const std::string model = modelOf(language);
     tesseract::TessBaseAPI* recogniser = configuredRecogniser(job, model);
     if (!recogniser)
         throw RecognitionFailure("Die Sprachdaten (" + model + ") für die Texterkennung fehlen.");
-    return *recogniser;
+    return {recogniser, Layout::ToFind};
 }
 
 // Reads the area with the chosen model and the recogniser's layout
@@ -319,9 +429,10 @@ tesseract::TessBaseAPI& chosenRecogniser(const JobSetup& job)
 // block of lines, unless the user asked for sectioning.
 std::vector<RecognisedLine> readArea(const JobSetup& job, const std::atomic<bool>& cancelled)
 {
-    tesseract::TessBaseAPI& recogniser = chosenRecogniser(job);
+    const Reader reader = chosenReader(job);
+    tesseract::TessBaseAPI& recogniser = *reader.recogniser;
     Pix* page = job.page.pix.get();
-    std::vector<RecognisedLine> lines = recognise(recogniser, page, job.dotsPerInch, cancelled);
+    std::vector<RecognisedLine> lines = recognise(recogniser, page, job.dotsPerInch, cancelled, reader.layout);
     if (!lines.empty() || cancelled || isSet(job.options.SectioningOn))
         return lines;
     recogniser.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);

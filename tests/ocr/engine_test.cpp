@@ -543,6 +543,30 @@ TEST_F(OcrEngineTest, TheAutomaticChoiceReadsFrakturWithTheFrakturModel)
     EXPECT_NE(automatic, textOf(recognise(page.picture, inLanguage(OcrLanguage::German))));
 }
 
+// Antiqua verse with a name in letter-spaced small capitals, which the
+// German model alone reads as "Frıeprıen": 4.5 % wrong.
+TEST_F(OcrEngineTest, ReadsLetterSpacedSmallCapitals)
+{
+    const ScannedPage page = scannedPage(QStringLiteral("antiqua_03_fiscfrie_p0016_block"), ".jpg");
+    ASSERT_FALSE(page.picture.isNull());
+    const QString text = textOf(recognise(page.picture, ProcessOptions{}));
+    EXPECT_TRUE(text.contains(QStringLiteral("FRIEDRICH!"))) << text.toStdString();
+    EXPECT_LT(runningTextErrorRate(text, page.truth), 0.015) << text.toStdString();
+}
+
+// Fraktur dialogue with dashes between its sentences. The Fraktur model the
+// automatic choice takes here has no dash in its character set and reads
+// each dash as "==": 9.5 % wrong.
+TEST_F(OcrEngineTest, ReadsTheDashesOfFrakturPrint)
+{
+    const ScannedPage page = scannedPage(QStringLiteral("fraktur_06_backhart_p0120_block"), ".jpg");
+    ASSERT_FALSE(page.picture.isNull());
+    const QString text = textOf(recognise(page.picture, ProcessOptions{}));
+    EXPECT_FALSE(text.contains(QStringLiteral("=="))) << text.toStdString();
+    EXPECT_GE(text.count(QStringLiteral("—")), 3) << text.toStdString();
+    EXPECT_LT(runningTextErrorRate(text, page.truth), 0.085) << text.toStdString();
+}
+
 TEST_F(OcrEngineTest, TheAutomaticChoiceReadsPlainAntiquaWithTheGermanModel)
 {
     const ScannedPage& page = plainAntiquaPage();
