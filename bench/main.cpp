@@ -317,6 +317,13 @@ void pageOperationFigures()
     pageSequenceFigures(books, BookPages, runsFor(true).wholeBook);
 }
 
+// Only the page transforms, in a quick run.
+void transformOnlyFigures()
+{
+    const SampleBooks books(BookPages);
+    transformFigures(books, BookPages, runsFor(true).quickSteps);
+}
+
 int run(bool quick)
 {
     TIFFSetWarningHandler(nullptr);
@@ -351,8 +358,9 @@ int main(int argc, char** argv)
     const QStringList arguments = app.arguments().mid(1);
     const QString only = arguments.value(0);
     if (arguments.size() > 1 ||
-        (!only.isEmpty() && only != u"--quick" && only != u"--real-pages" && only != u"--page-operations")) {
-        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages | --page-operations]\n");
+        (!only.isEmpty() && only != u"--quick" && only != u"--real-pages" && only != u"--page-operations" &&
+         only != u"--transforms")) {
+        std::fprintf(stderr, "Aufruf: palvenor-bench [--quick | --real-pages | --page-operations | --transforms]\n");
         return 2;
     }
     try {
@@ -362,6 +370,10 @@ int main(int argc, char** argv)
         }
         if (only == u"--page-operations") {
             palvenor::bench::pageOperationFigures();
+            return 0;
+        }
+        if (only == u"--transforms") {
+            palvenor::bench::transformOnlyFigures();
             return 0;
         }
         return palvenor::bench::run(only == u"--quick");

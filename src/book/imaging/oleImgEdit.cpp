@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <array>
 
 #include <tiffio.h>
 
@@ -316,21 +317,16 @@ void oleImgEdit::rebuildScaledPicture() {
 // shown crisp, black wherever enough ink falls into a screen pixel, so thin
 // strokes stay visible instead of dropping out.
 QImage oleImgEdit::scaledDown() const {
-    QImage shrunk = shrinkPage(picture_, scaledSize());
-    if (picture_.format() != QImage::Format_Mono) return shrunk;
-    // Straight into the screen's pixel format, so painting copies no more.
+    if (picture_.format() != QImage::Format_Mono) return shrinkPage(picture_, scaledSize());
     constexpr int kInkThreshold = 215;
     const bool crisp = scaleAlgorithm_ != ScaleGray;
-    QImage screen(shrunk.size(), QImage::Format_RGB32);
-    for (int y = 0; y < shrunk.height(); ++y) {
-        const uchar* grey = shrunk.constScanLine(y);
-        auto* out = reinterpret_cast<QRgb*>(screen.scanLine(y));
-        for (int x = 0; x < shrunk.width(); ++x) {
-            const int level = crisp ? (grey[x] < kInkThreshold ? 0 : 255) : grey[x];
-            out[x] = qRgb(level, level, level);
-        }
+    std::array<QRgb, 256> shade;
+    for (int paper = 0; paper < 256; ++paper) {
+        const int level = crisp ? (paper < kInkThreshold ? 0 : 255) : paper;
+        shade[paper] = qRgb(level, level, level);
     }
-    return screen;
+    // Straight into the screen's pixel format, so painting copies no more.
+    return shrinkBlackAndWhiteToScreen(picture_, scaledSize(), shade);
 }
 
 void oleImgEdit::updateScrollBars() {
