@@ -30,7 +30,7 @@ void turnEveryPageFigure(const SampleBooks& books) {
     const QString book = books.path(QStringLiteral("turned.tif"));
     copyFile(books.longBook(), book);
     const imaging::PagePass pass{[](const QImage& page) { return imaging::turned(page, imaging::Turn::Right); },
-                                 [](QSize size) { return imaging::turning(size, imaging::Turn::Right); }, {}};
+                                 [](QSize size) { return imaging::turning(size, imaging::Turn::Right); }, {}, true};
     const double ms = bestOfMs(1, [&] { check(imaging::transformEveryPage(book, pass), "turn every page"); });
     printFigure("rotate_all_right_ms", ms);
     const QString tiffcp = QStandardPaths::findExecutable(QStringLiteral("tiffcp"));

@@ -44,7 +44,7 @@ void PageTransformCommands::mnuInvert_Click() {
 
 void PageTransformCommands::turnEveryPage(imaging::Turn turn) {
     passOverEveryPage({[turn](const QImage& page) { return imaging::turned(page, turn); },
-                       [turn](QSize size) { return imaging::turning(size, turn); }, {}},
+                       [turn](QSize size) { return imaging::turning(size, turn); }, {}, turn != imaging::Turn::Half},
                       [this, turn] { turn == imaging::Turn::Left ? mnuLeft_Click() : mnuright_Click(); });
 }
 

@@ -79,12 +79,16 @@ QImage quarterTurned(const QImage& page, Turn turn) {
 }
 
 // The new picture of page `page` of book, encoded in the page's own kind;
-// the entries that describe the page stay.
+// the entries that describe the page stay, its resolutions swapped when
+// the picture is the page turned by a quarter.
 PageSource encodedPage(const QString& book, int page, const QImage& picture, const PageInfo& info,
-                       std::optional<QByteArray> annotations) {
+                       std::optional<QByteArray> annotations, bool quarterTurned) {
     PageSource source = pageOfFile(book, page);
     source.picture = picture;
-    source.resolution = info.xResolution > 0 ? info.xResolution : 300;
+    const double x = quarterTurned ? info.yResolution : info.xResolution;
+    source.resolution = x > 0 ? x : 300;
+    source.yResolution = x > 0 ? (quarterTurned ? info.xResolution : info.yResolution) : 0;
+    source.quarterTurned = quarterTurned;
     source.pictureCompression = info.pageType == PageTypeBlackWhite ? COMPRESSION_CCITTFAX4 : info.compression;
     source.annotations = std::move(annotations);
     return source;
@@ -160,7 +164,8 @@ ImagingError transformEveryPage(const QString& book, const PagePass& pass) {
         QByteArray annotations = file->annotationData(page);
         if (pass.annotationPlace && !annotations.isEmpty())
             annotations = movedAnnotations(annotations, pass.annotationPlace(picture.size()));
-        part.push_back(encodedPage(book, page, pass.transform(picture), file->pageInfo(page), annotations));
+        part.push_back(
+            encodedPage(book, page, pass.transform(picture), file->pageInfo(page), annotations, pass.quarterTurn));
         if ((int(part.size()) == kPagesPerPart || page == count) && !writePart()) return error;
         if (pass.progress && !pass.progress(page, count))
             return {StatusCancelled, QStringLiteral("Der Vorgang wurde abgebrochen.")};

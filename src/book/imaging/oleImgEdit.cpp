@@ -180,9 +180,19 @@ PageSource oleImgEdit::shownPageSource() const {
     }
     source.picture = picture_;
     source.resolution = info_.xResolution > 0 ? info_.xResolution : 300;
+    source.yResolution = info_.xResolution > 0 ? info_.yResolution : 0;
+    source.quarterTurned = !source.file.isEmpty() && turnedAcross();
     // A new page has no compression of its own yet: the page type's default.
     source.pictureCompression = blackAndWhite ? COMPRESSION_CCITTFAX4 : file_ ? info_.compression : 0;
     return source;
+}
+
+// Whether the shown page lies across its page in the file: a quarter turn
+// swaps the resolutions, so they are the file page's the other way round.
+bool oleImgEdit::turnedAcross() const {
+    const PageInfo asRead = file_->pageInfo(page_);
+    return asRead.xResolution != asRead.yResolution && info_.xResolution == asRead.yResolution &&
+           info_.yResolution == asRead.xResolution;
 }
 
 std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, int page) const {

@@ -216,6 +216,7 @@ private:
 
     std::vector<PageSource> pagesWithShownPageAt(const QString& file, int page) const;
     PageSource shownPageSource() const;
+    bool turnedAcross() const;
     void reopen();
     void applyZoom(float percent);
     void applyFit();
