@@ -3,6 +3,7 @@
 #include "AnnotationTag.h"
 #include "PageAdmin.h"
 #include "PageScaling.h"
+#include "PastedPicture.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -213,6 +214,7 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
 }
 
 void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
+    CompletePaste();
     if (picture_.isNull()) {
         status_ = {StatusBadPageNumber, QStringLiteral("Es wird keine Seite angezeigt.")};
         return;
@@ -225,6 +227,7 @@ void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
 void oleImgEdit::Save() { SavePage(image_, FileType(), page_); }
 
 void oleImgEdit::SaveAs(const QString& file, int fileType) {
+    CompletePaste();
     if (fileType == FileTypeBmp || !file_) {
         SavePage(file, fileType, 1);
         return;
@@ -391,12 +394,13 @@ void oleImgEdit::paintOverlay(QPainter& painter, QPoint origin, const QRect& tar
     painter.scale(zoom_ / 100.0, zoom_ / 100.0);
     const QRectF area(QPointF(target.topLeft() - origin) * screenPixel(), QSizeF(target.size()) * screenPixel());
     annotations_.paint(painter, area);
+    if (pasted_) pasted_->paint(painter);
     if (!selection_.isEmpty()) {
         painter.setPen(QPen(Qt::blue, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(selection_);
     }
-    if (pressed_) pressed_->paint(painter);
+    if (pressed_ && pressed_ != pasted_.get()) pressed_->paint(painter);
 }
 
 void oleImgEdit::repaintPageArea(const QRectF& area) {
@@ -424,7 +428,8 @@ void oleImgEdit::mousePressEvent(QMouseEvent* event) {
     emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), at.x() * TwipsPerPixel,
                    at.y() * TwipsPerPixel);
     if (event->button() != Qt::LeftButton || picture_.isNull()) return;
-    pressed_ = leftButtonTool();
+    if (pasted_ && !pasted_->contains(toPage(at))) CompletePaste();
+    pressed_ = pasted_ ? pasted_.get() : leftButtonTool();
     if (pressed_) pressed_->press(toPage(at), event->modifiers());
 }
 
@@ -532,6 +537,7 @@ void oleImgEdit::DeleteSelectedAnnotations() {
 }
 
 void oleImgEdit::BurnInAnnotations(int option, int colours) {
+    CompletePaste();
     if (picture_.isNull()) return;
     std::vector<Annotation> burnt;
     if (option == BurnMarked)
