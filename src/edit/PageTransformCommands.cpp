@@ -2,6 +2,7 @@
 
 #include "BookChanges.h"
 #include "Navigation.h"
+#include "PageMouse.h"
 #include "SavePrompt.h"
 #include "frmSample.h"
 
@@ -13,8 +14,6 @@
 namespace palvenor {
 
 namespace {
-
-const char* const kTrimCommands[] = {"mnuTrimPage", "Zuschnitt", "mnuTrimPage180"};
 
 // Display scaling with the grey-scale entry unchecked and checked.
 constexpr int kPlainScaling = 0;
@@ -125,8 +124,7 @@ QRect PageTransformCommands::selectedArea() {
 void PageTransformCommands::trimTo(const QRect& area) {
     w_.oleImgEdit1().Trim(area);
     writeBack();
-    w_.selectionPresent = false;
-    w_.controls().setAllEnabled(kTrimCommands, false);
+    setSelectionPresent(w_, false);
 }
 
 // The changed page goes into the book at once, as Save writes it; a book

@@ -223,11 +223,6 @@ TEST(Undo, ANewPageStartsWithNothingToUndo) {
 TEST(NotOffered, EachCommandSaysItIsNotAvailableYet) {
     TransformScene s({QImage::Format_Mono});
     const QByteArray before = bytesOf(s.path);
-    // Only "Auswählen" is open to the user; the others stay greyed out with a shown book.
-    for (const char* name : {"mnuCopyPage", "mnuOptions", "mnuDrag", "mnuSend", "mnuToolbar"}) {
-        EXPECT_FALSE(s.enabled(name)) << name;
-        s.w->controls().setEnabled(QString::fromUtf8(name), true);
-    }
     for (const char* name : {"mnuCopyPage", "mnuOptions", "mnuDrag", "mnuSelect", "mnuSend", "mnuToolbar"}) {
         s.prompter.clear();
         s.run(name);
@@ -256,4 +251,37 @@ TEST(NewDocument, EachOfTheSevenEntriesOpensANewWindowOfItsPageType) {
         EXPECT_EQ(s.w->oleImgEdit1().Image(), s.path);
         EXPECT_EQ(darkPoints(s.w->oleImgEdit1().picture()), markerPoints(60, 40));
     }
+}
+
+namespace {
+
+// Entries of the file, edit and view menus and the buttons that wait for a
+// shown book; the trimming commands follow the selection instead.
+const char* const kWaitingForABook[] = {"mnuPrint", "druck", "mnuSend", "mnuEdit", "mnuCopyPage", "mnuDrag",
+                                        "mnuOptions", "mnuView", "mnuToolbar", "links", "rechts"};
+const char* const kTrimming[] = {"Zuschnitt", "mnuTrimPage", "mnuTrimPage180"};
+
+}  // namespace
+
+TEST(MenuStates, DocumentEntriesWaitForABookAndTrimmingForASelection) {
+    TransformScene s({QImage::Format_Mono});
+    frmSample* empty = s.untitled();
+    for (const char* name : kWaitingForABook)
+        EXPECT_FALSE(empty->controls().isEnabled(QString::fromUtf8(name))) << name;
+    for (const char* name : kTrimming) EXPECT_FALSE(empty->controls().isEnabled(QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(empty->controls().isEnabled(QStringLiteral("mnuNeu")));
+
+    for (const char* name : kWaitingForABook) EXPECT_TRUE(s.enabled(name)) << name;
+    for (const char* name : {"mnuUndo", "mnuCut", "mnuCopy", "mnuPaste", "mnuSelect", "mnuLeft", "mnuright", "mnuFlip",
+                             "mnuLeftAll", "mnuRightAll", "mnuInvert", "mnuInvertAll", "mnuMaxComp", "mnuScaleToGray",
+                             "mnuPrintPage", "mnuNeu1", "mnuNeu7"})
+        EXPECT_TRUE(s.enabled(name)) << name;
+    for (const char* name : kTrimming) EXPECT_FALSE(s.enabled(name)) << name;
+    const QPoint corner = s.edit().pageOrigin();
+    s.select(corner + QPoint(2, 3), corner + QPoint(12, 9));
+    for (const char* name : kTrimming) EXPECT_TRUE(s.enabled(name)) << name;
+    s.w->Bild_vorhanden();  // the book shown again keeps the drawn selection's commands
+    for (const char* name : kTrimming) EXPECT_TRUE(s.enabled(name)) << name;
+    s.select(corner + QPoint(5, 5), corner + QPoint(5, 5));  // a click ends the selection
+    for (const char* name : kTrimming) EXPECT_FALSE(s.enabled(name)) << name;
 }
