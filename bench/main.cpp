@@ -322,6 +322,13 @@ void pageOperationFigures()
     pageSequenceFigures(books, BookPages, runsFor(true).wholeBook);
 }
 
+// Only the page transforms, in a quick run.
+void transformOnlyFigures()
+{
+    const SampleBooks books(BookPages);
+    transformFigures(books, BookPages, runsFor(true).quickSteps);
+}
+
 int run(bool quick)
 {
     TIFFSetWarningHandler(nullptr);
@@ -361,6 +368,7 @@ int main(int argc, char** argv)
         {QStringLiteral("--book-ocr"), [] { bookOcrFigures(); }},
         {QStringLiteral("--page-operations"), [] { pageOperationFigures(); }},
         {QStringLiteral("--scanning"), [] { scanFigures(ScanRuns); }},
+        {QStringLiteral("--transforms"), [] { transformOnlyFigures(); }},
     };
     const QStringList arguments = app.arguments().mid(1);
     const QString only = arguments.value(0);

@@ -2,6 +2,7 @@
 
 #include "FrameLink.h"
 #include "ImgAnnTool.h"
+#include "PageMouse.h"
 #include "Prompter.h"
 #include "frmSample.h"
 
@@ -50,7 +51,7 @@ void AnnotationCommands::chooseTool(const AnnotationToolEntry& entry) {
 void AnnotationCommands::noTool() { chooseTool(kTools.front()); }
 
 void AnnotationCommands::handMode() {
-    w_.selectionPresent = false;
+    setSelectionPresent(w_, false);
     w_.oleImgEdit1().setSelectionRectangle(false);
     noTool();
     w_.oleImgEdit1().setMousePointer(imaging::oleImgEdit::PointerHand);

@@ -6,6 +6,7 @@
 #include "Navigation.h"
 #include "Numeric.h"
 #include "OpenRequest.h"
+#include "PageMouse.h"
 #include "Prompter.h"
 #include "SavePrompt.h"
 #include "ViewModes.h"
@@ -32,9 +33,11 @@ constexpr const char* kDocumentCommands[] = {
 constexpr const char* kNavigationCommands[] = {"mnuBack", "mnuFirst", "mnuGoTo", "mnuLast",
                                                "mnuNext", "mnuPrevious", "rueck", "vor"};
 
+// The trimming commands follow the selection instead; the entries not
+// offered yet are opened too, so that they can say so.
 constexpr const char* kShownDocumentCommands[] = {
     "mnuSaveAs", "mnuSave", "mnuPrint", "mnuEdit", "mnuView", "mnuPage", "mnuZoom",
-    "mnuAnnotation", "mnuDeletePage", "Zuschnitt", "mnuTrimPage", "mnuTrimPage180", "seite",
+    "mnuAnnotation", "mnuDeletePage", "mnuSend", "mnuCopyPage", "mnuDrag", "mnuToolbar", "mnuOptions", "seite",
     "buchseite", "rechts", "links", "gross", "klein", "speichern", "druck", "AddScan", "hand",
     "zeiger", "freihand", "high", "linie", "rechtoffen", "rechtvoll", "bemerkung", "notiz",
     "dtext", "stempel", "bildein", "bildref", "mark", "mnuRescan", "mnuAppend", "mnuInsert", "Command1", "mnuVersatz"};
@@ -72,6 +75,7 @@ void DocumentLoader::setUpWindow() {
 void DocumentLoader::Bild_vorhanden() {
     ControlSet& c = w_.controls();
     c.setAllEnabled(kShownDocumentCommands, true);
+    setSelectionPresent(w_, w_.selectionPresent);
     if (!isGiven(w_.oleImgEdit1().Image())) return;
     if (w_.oleImgEdit1().PageCount() >= 2) {
         c.setAllEnabled(kNavigationCommands, true);

@@ -13,9 +13,13 @@ namespace {
 // To the nearest whole number, halves to even.
 int rounded(double value) { return int(std::nearbyint(value)); }
 
-const char* const kTrimCommands[] = {"mnuTrimPage", "Zuschnitt", "mnuTrimPage180"};
-
 }  // namespace
+
+void setSelectionPresent(frmSample& window, bool present) {
+    constexpr const char* trimming[] = {"Zuschnitt", "mnuTrimPage", "mnuTrimPage180"};
+    window.selectionPresent = present;
+    window.controls().setAllEnabled(trimming, present);
+}
 
 bool PageMouse::handMode() const {
     return w_.oleImgEdit1().MousePointer() == imaging::oleImgEdit::PointerHand;
@@ -63,8 +67,7 @@ void PageMouse::turnPage(double x) {
 }
 
 void PageMouse::selectionDrawn(int, int, int width, int height) {
-    w_.selectionPresent = width != 0 || height != 0;
-    w_.controls().setAllEnabled(kTrimCommands, w_.selectionPresent);
+    setSelectionPresent(w_, width != 0 || height != 0);
 }
 
 void PageMouse::toolSelected(int tool) { AnnotationCommands::setDeleteTag(w_, QString::number(tool)); }

@@ -4,6 +4,10 @@ namespace palvenor {
 
 class frmSample;
 
+// Sets the selection-present flag; the trimming commands `Zuschnitt`,
+// `mnuTrimPage` and `mnuTrimPage180` are enabled only while it is set.
+void setSelectionPresent(frmSample& window, bool present);
+
 // The page view's events as the document window handles them: the mouse
 // points kept for trimming, hand scrolling, right-click page turning, the
 // selection-present flag with the trimming commands, and the delete button

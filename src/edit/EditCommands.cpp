@@ -1,6 +1,7 @@
 #include "EditCommands.h"
 
 #include "FrameLink.h"
+#include "PageMouse.h"
 #include "Prompter.h"
 #include "frmSample.h"
 
@@ -18,9 +19,7 @@ void EditCommands::mnuPaste_Click() {
     imaging::oleImgEdit& edit = w_.oleImgEdit1();
     if (!edit.IsClipboardDataAvailable()) return;
     edit.ClipboardPaste();
-    w_.selectionPresent = false;
-    constexpr const char* trimming[] = {"Zuschnitt", "mnuTrimPage", "mnuTrimPage180"};
-    w_.controls().setAllEnabled(trimming, false);
+    setSelectionPresent(w_, false);
 }
 
 void EditCommands::mnuUndo_Click() {

@@ -2,6 +2,7 @@
 
 #include "BookChanges.h"
 #include "Navigation.h"
+#include "PageMouse.h"
 #include "SavePrompt.h"
 #include "frmSample.h"
 
@@ -13,8 +14,6 @@
 namespace palvenor {
 
 namespace {
-
-const char* const kTrimCommands[] = {"mnuTrimPage", "Zuschnitt", "mnuTrimPage180"};
 
 // Display scaling with the grey-scale entry unchecked and checked.
 constexpr int kPlainScaling = 0;
@@ -44,7 +43,7 @@ void PageTransformCommands::mnuInvert_Click() {
 
 void PageTransformCommands::turnEveryPage(imaging::Turn turn) {
     passOverEveryPage({[turn](const QImage& page) { return imaging::turned(page, turn); },
-                       [turn](QSize size) { return imaging::turning(size, turn); }, {}},
+                       [turn](QSize size) { return imaging::turning(size, turn); }, {}, turn != imaging::Turn::Half},
                       [this, turn] { turn == imaging::Turn::Left ? mnuLeft_Click() : mnuright_Click(); });
 }
 
@@ -125,8 +124,7 @@ QRect PageTransformCommands::selectedArea() {
 void PageTransformCommands::trimTo(const QRect& area) {
     w_.oleImgEdit1().Trim(area);
     writeBack();
-    w_.selectionPresent = false;
-    w_.controls().setAllEnabled(kTrimCommands, false);
+    setSelectionPresent(w_, false);
 }
 
 // The changed page goes into the book at once, as Save writes it; a book

@@ -33,6 +33,8 @@ struct TiffPage {
     uint32_t width = 0;
     uint32_t height = 0;
     float xResolution = 0;
+    float yResolution = 0;
+    uint16_t resolutionUnit = 0;
     QByteArray raw;  // every strip's bytes as stored
 };
 
@@ -47,6 +49,8 @@ inline std::vector<TiffPage> readPages(const QString& path) {
         TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &page.width);
         TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &page.height);
         TIFFGetField(tif, TIFFTAG_XRESOLUTION, &page.xResolution);
+        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &page.yResolution);
+        TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &page.resolutionUnit);
         for (tstrip_t s = 0; s < TIFFNumberOfStrips(tif); ++s) {
             QByteArray strip(qsizetype(TIFFRawStripSize(tif, s)), Qt::Uninitialized);
             TIFFReadRawStrip(tif, s, strip.data(), strip.size());

@@ -1,5 +1,7 @@
 #include "TransformScene.h"
 
+#include "PastedPicture.h"
+
 #include <QMenuBar>
 
 using namespace palvenor;
@@ -77,19 +79,92 @@ TEST(Clipboard, CutWhitensTheSelectionAndUndoBringsItBack) {
     EXPECT_EQ(darkPoints(s.edit().picture()), markerPoints(60, 40));
 }
 
-TEST(Clipboard, PasteGoesToTheSelectionAndEndsIt) {
-    SelectedScene s;
-    QImage block(3, 2, QImage::Format_RGB32);
-    block.fill(Qt::black);
-    putOnClipboard(block);
-    s.run("mnuPaste");
-    const Points dark = darkPoints(s.edit().picture());
-    for (int x = 2; x < 5; ++x)
-        for (int y = 3; y < 5; ++y) EXPECT_TRUE(dark.count({x, y})) << x << "," << y;
-    EXPECT_TRUE(dark.count({2, 8}));  // the rest of the marker stays
+namespace {
+
+// The selected scene with a black 3 x 2 block pasted at the selection.
+struct PastedScene : SelectedScene {
+    PastedScene() {
+        QImage block(3, 2, QImage::Format_RGB32);
+        block.fill(Qt::black);
+        putOnClipboard(block);
+        run("mnuPaste");
+    }
+    Points blockAt(int left, int top) {
+        Points points;
+        for (int x = left; x < left + 3; ++x)
+            for (int y = top; y < top + 2; ++y) points.insert({x, y});
+        return points;
+    }
+    // A drag with the left button, in page pixels (the page is shown at full size).
+    void drag(QPoint from, QPoint to) {
+        const QPoint corner = edit().pageOrigin();
+        send(QEvent::MouseButtonPress, corner + from, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, corner + (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseMove, corner + to, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, corner + to, Qt::LeftButton, Qt::NoButton);
+    }
+};
+
+}  // namespace
+
+TEST(Clipboard, PasteLaysThePictureAtTheSelectionAndEndsIt) {
+    PastedScene s;
+    const imaging::PastedPicture* pasted = s.edit().pastedPicture();
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_EQ(pasted->position(), QPoint(2, 3));
+    EXPECT_EQ(pasted->picture().size(), QSize(3, 2));
+    EXPECT_EQ(darkPoints(s.edit().picture()), markerPoints(60, 40));  // not fixed into the page yet
     EXPECT_FALSE(s.w->selectionPresent);
     for (const char* name : {"mnuTrimPage", "Zuschnitt", "mnuTrimPage180"}) EXPECT_FALSE(s.enabled(name)) << name;
     EXPECT_TRUE(s.edit().ImageModified());
+}
+
+TEST(Clipboard, APastedPictureIsDraggedOnThePageAndGoesIntoTheFileWhereItLies) {
+    PastedScene s;
+    s.drag(QPoint(3, 4), QPoint(23, 24));
+    ASSERT_NE(s.edit().pastedPicture(), nullptr);
+    EXPECT_EQ(s.edit().pastedPicture()->position(), QPoint(22, 23));
+    EXPECT_EQ(darkPoints(s.edit().picture()), markerPoints(60, 40));
+    s.run("mnuSave");
+    EXPECT_EQ(s.edit().pastedPicture(), nullptr);
+    Points expected = markerPoints(60, 40);
+    expected.merge(s.blockAt(22, 23));
+    EXPECT_EQ(darkPoints(pageOf(s.path, 1)), expected);
+    EXPECT_EQ(darkPoints(s.edit().picture()), expected);
+}
+
+TEST(Clipboard, AChangeOfThePageFixesThePastedPictureFirst) {
+    PastedScene s;
+    s.drag(QPoint(2, 3), QPoint(30, 20));
+    s.run("mnuInvert");
+    EXPECT_EQ(s.edit().pastedPicture(), nullptr);
+    Points ink = markerPoints(60, 40);
+    ink.merge(s.blockAt(30, 20));
+    EXPECT_EQ(darkPoints(pageOf(s.path, 1)).size(), size_t(60 * 40) - ink.size());
+    for (const auto& [x, y] : s.blockAt(30, 20)) EXPECT_GT(qGray(pageOf(s.path, 1).pixel(x, y)), 128);
+}
+
+TEST(Clipboard, APressBesideThePastedPictureFixesItAndUndoTakesItOut) {
+    PastedScene s;
+    s.drag(QPoint(40, 30), QPoint(40, 30));
+    EXPECT_EQ(s.edit().pastedPicture(), nullptr);
+    Points expected = markerPoints(60, 40);
+    expected.merge(s.blockAt(2, 3));
+    EXPECT_EQ(darkPoints(s.edit().picture()), expected);
+    s.run("mnuUndo");
+    EXPECT_EQ(darkPoints(s.edit().picture()), markerPoints(60, 40));
+    EXPECT_FALSE(s.edit().ImageModified());
+}
+
+TEST(Clipboard, UndoDropsAPictureNotFixedYet) {
+    PastedScene s;
+    s.run("mnuUndo");
+    EXPECT_EQ(s.edit().pastedPicture(), nullptr);
+    EXPECT_EQ(darkPoints(s.edit().picture()), markerPoints(60, 40));
+    EXPECT_FALSE(s.edit().ImageModified());
+    EXPECT_TRUE(messages(s.prompter).isEmpty());
+    s.run("mnuSave");
+    EXPECT_EQ(darkPoints(pageOf(s.path, 1)), markerPoints(60, 40));
 }
 
 TEST(Clipboard, PasteWithoutAPictureDoesNothing) {
@@ -148,11 +223,6 @@ TEST(Undo, ANewPageStartsWithNothingToUndo) {
 TEST(NotOffered, EachCommandSaysItIsNotAvailableYet) {
     TransformScene s({QImage::Format_Mono});
     const QByteArray before = bytesOf(s.path);
-    // Only "Auswählen" is open to the user; the others stay greyed out with a shown book.
-    for (const char* name : {"mnuCopyPage", "mnuOptions", "mnuDrag", "mnuSend", "mnuToolbar"}) {
-        EXPECT_FALSE(s.enabled(name)) << name;
-        s.w->controls().setEnabled(QString::fromUtf8(name), true);
-    }
     for (const char* name : {"mnuCopyPage", "mnuOptions", "mnuDrag", "mnuSelect", "mnuSend", "mnuToolbar"}) {
         s.prompter.clear();
         s.run(name);
@@ -181,4 +251,37 @@ TEST(NewDocument, EachOfTheSevenEntriesOpensANewWindowOfItsPageType) {
         EXPECT_EQ(s.w->oleImgEdit1().Image(), s.path);
         EXPECT_EQ(darkPoints(s.w->oleImgEdit1().picture()), markerPoints(60, 40));
     }
+}
+
+namespace {
+
+// Entries of the file, edit and view menus and the buttons that wait for a
+// shown book; the trimming commands follow the selection instead.
+const char* const kWaitingForABook[] = {"mnuPrint", "druck", "mnuSend", "mnuEdit", "mnuCopyPage", "mnuDrag",
+                                        "mnuOptions", "mnuView", "mnuToolbar", "links", "rechts"};
+const char* const kTrimming[] = {"Zuschnitt", "mnuTrimPage", "mnuTrimPage180"};
+
+}  // namespace
+
+TEST(MenuStates, DocumentEntriesWaitForABookAndTrimmingForASelection) {
+    TransformScene s({QImage::Format_Mono});
+    frmSample* empty = s.untitled();
+    for (const char* name : kWaitingForABook)
+        EXPECT_FALSE(empty->controls().isEnabled(QString::fromUtf8(name))) << name;
+    for (const char* name : kTrimming) EXPECT_FALSE(empty->controls().isEnabled(QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(empty->controls().isEnabled(QStringLiteral("mnuNeu")));
+
+    for (const char* name : kWaitingForABook) EXPECT_TRUE(s.enabled(name)) << name;
+    for (const char* name : {"mnuUndo", "mnuCut", "mnuCopy", "mnuPaste", "mnuSelect", "mnuLeft", "mnuright", "mnuFlip",
+                             "mnuLeftAll", "mnuRightAll", "mnuInvert", "mnuInvertAll", "mnuMaxComp", "mnuScaleToGray",
+                             "mnuPrintPage", "mnuNeu1", "mnuNeu7"})
+        EXPECT_TRUE(s.enabled(name)) << name;
+    for (const char* name : kTrimming) EXPECT_FALSE(s.enabled(name)) << name;
+    const QPoint corner = s.edit().pageOrigin();
+    s.select(corner + QPoint(2, 3), corner + QPoint(12, 9));
+    for (const char* name : kTrimming) EXPECT_TRUE(s.enabled(name)) << name;
+    s.w->Bild_vorhanden();  // the book shown again keeps the drawn selection's commands
+    for (const char* name : kTrimming) EXPECT_TRUE(s.enabled(name)) << name;
+    s.select(corner + QPoint(5, 5), corner + QPoint(5, 5));  // a click ends the selection
+    for (const char* name : kTrimming) EXPECT_FALSE(s.enabled(name)) << name;
 }

@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 
+#include <cstring>
+
 using namespace palvenor;
 using namespace palvenor::test;
 
@@ -43,6 +45,75 @@ TEST(PageTransforms, EachTurnMovesTheMarkerInTheViewAndReachesTheFileOnlyOnSave)
         EXPECT_EQ(pages[0].width, uint32_t(turn.width));
         EXPECT_EQ(pages[0].compression, COMPRESSION_CCITTFAX4);
         EXPECT_EQ(darkPoints(pageOf(s.path, 1)), mapped(markerPoints(W, H), turn.to)) << turn.entry;
+    }
+}
+
+namespace {
+
+// A book of black-and-white and grey marker pages scanned at 200 dpi
+// across and 100 dpi down.
+QString unevenBook(TransformScene& s) {
+    std::vector<imaging::PageSource> pages;
+    for (QImage::Format format : {QImage::Format_Mono, QImage::Format_Grayscale8}) {
+        imaging::PageSource page;
+        page.picture = markerPage(W, H, format);
+        page.resolution = 200;
+        page.yResolution = 100;
+        pages.push_back(page);
+    }
+    const QString book = s.dir.filePath(QStringLiteral("ungleich.tif"));
+    EXPECT_TRUE(imaging::writeBook(book, pages).ok());
+    return book;
+}
+
+void expectResolution(const TiffPage& page, float x, float y) {
+    EXPECT_EQ(page.xResolution, x);
+    EXPECT_EQ(page.yResolution, y);
+    EXPECT_EQ(page.resolutionUnit, RESUNIT_INCH);
+}
+
+}  // namespace
+
+TEST(PageTransforms, AQuarterTurnSwapsTheHorizontalAndVerticalResolutionInTheFile) {
+    for (const char* entry : {"mnuright", "mnuLeft", "mnuFlip"}) {
+        SCOPED_TRACE(entry);
+        TransformScene s({});
+        const QString book = unevenBook(s);
+        frmSample* w = s.open(book);
+        w->findChild<QAction*>(QString::fromUtf8(entry))->trigger();
+        const bool quarter = std::strcmp(entry, "mnuFlip") != 0;
+        EXPECT_EQ(w->oleImgEdit1().ImageResolutionX(), quarter ? 100 : 200);
+        w->findChild<QAction*>(QStringLiteral("mnuSave"))->trigger();
+        const std::vector<TiffPage> pages = readPages(book);
+        ASSERT_EQ(pages.size(), 2u);
+        expectResolution(pages[0], quarter ? 100 : 200, quarter ? 200 : 100);
+        expectResolution(pages[1], 200, 100);
+    }
+}
+
+TEST(PageTransforms, TwoQuarterTurnsOfTheShownPageGiveItsResolutionBack) {
+    TransformScene s({});
+    const QString book = unevenBook(s);
+    frmSample* w = s.open(book);
+    w->findChild<QAction*>(QStringLiteral("mnuright"))->trigger();
+    w->findChild<QAction*>(QStringLiteral("mnuright"))->trigger();
+    w->findChild<QAction*>(QStringLiteral("mnuSave"))->trigger();
+    expectResolution(readPages(book)[0], 200, 100);
+}
+
+TEST(PageTransforms, TurningEveryPageSwapsEachPagesResolution) {
+    for (const char* entry : {"mnuRightAll", "mnuLeftAll"}) {
+        SCOPED_TRACE(entry);
+        TransformScene s({});
+        const QString book = unevenBook(s);
+        frmSample* w = s.open(book);
+        w->findChild<QAction*>(QString::fromUtf8(entry))->trigger();
+        const std::vector<TiffPage> pages = readPages(book);
+        ASSERT_EQ(pages.size(), 2u);
+        for (const TiffPage& page : pages) {
+            EXPECT_EQ(page.width, uint32_t(H));
+            expectResolution(page, 100, 200);
+        }
     }
 }
 

@@ -355,6 +355,7 @@ struct Encoding {
     int pageType = PageTypeUnknown;
     double dpi = 300;
     int compression = 0;  // TIFF code; 0 for the page type's default
+    double yDpi = 0;      // 0 for the same as dpi
 };
 
 // Encodes picture as the next page, with its annotations and the
@@ -364,7 +365,7 @@ ImagingError addEncoded(BookWriter* writer, const QImage& picture, const Encodin
 {
     QByteArray encoded;
     QString reason;
-    if (!tiff::encodePage(picture, encoding.pageType, encoding.dpi, encoding.dpi, encoding.compression, &encoded,
+    if (!tiff::encodePage(picture, encoding.pageType, encoding.dpi, encoding.yDpi, encoding.compression, &encoded,
                           &reason))
         return failure(StatusConverterFailed,
                        QStringLiteral("Das Bild konnte nicht umgewandelt werden: %1 (%2)").arg(origin, reason));
@@ -399,8 +400,10 @@ ImagingError addDecoded(BookWriter* writer, const OpenedFile& file, const PageSo
     if (picture.isNull())
         return error;
     const PageInfo info = pictures->pageInfo(page.page);
+    const bool resolutionKnown = info.xResolution > 0;
     const Encoding encoding{pageType == PageTypeUnknown ? info.pageType : pageType,
-                            info.xResolution > 0 ? info.xResolution : page.resolution};
+                            resolutionKnown ? info.xResolution : page.resolution, 0,
+                            resolutionKnown ? info.yResolution : 0};
     return addEncoded(writer, picture, encoding, page.file,
                       page.annotations ? page.annotations : pictures->annotationData(page.page),
                       describingEntriesOf(file, page.page, encoding.pageType == info.pageType));
@@ -433,7 +436,7 @@ ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t
         return failure(StatusNotAnImage, QStringLiteral("Seite %1 des neuen Buches hat kein Bild.").arg(index + 1));
     const bool toBlackAndWhite = page.compression == PageCompression::BlackAndWhiteG4;
     const Encoding encoding{toBlackAndWhite ? PageTypeBlackWhite : tiff::pageTypeForPicture(page.picture),
-                            page.resolution, toBlackAndWhite ? 0 : page.pictureCompression};
+                            page.resolution, toBlackAndWhite ? 0 : page.pictureCompression, page.yResolution};
     Describing describing;
     if (!page.file.isEmpty()) {
         const OpenedFile* file = nullptr;
@@ -445,6 +448,8 @@ ImagingError addPictureSource(BookWriter* writer, const PageSource& page, size_t
         const ImageFile* pictures = file->pictures(&unreadable);
         const bool sameColours = pictures && pictures->pageInfo(page.page).pageType == encoding.pageType;
         describing = describingEntriesOf(*file, page.page, sameColours);
+        if (page.quarterTurned)
+            tiff::turnResolutionEntries(&describing.entries);
     }
     return addEncoded(writer, page.picture, encoding, QStringLiteral("Bild für Seite %1").arg(index + 1),
                       page.annotations, describing);

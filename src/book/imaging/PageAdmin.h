@@ -19,17 +19,20 @@ enum class PageCompression { Own, BlackAndWhiteG4 };
 // unless pictureCompression names another that libtiff can write for it).
 // A picture with a file and page is a new picture of that page of a TIFF,
 // and keeps the entries that describe the page (resolution, description,
-// XMP, private entries and the like).
+// XMP, private entries and the like); turned by a quarter, the page's
+// horizontal and vertical resolution trade places.
 struct PageSource {
     QString file;
     int page = 1;
     QImage picture;
-    double resolution = 300;  // dpi for an encoded picture
+    double resolution = 300;  // horizontal dpi for an encoded picture
     // The page's annotation entry; empty for none. Unset: none for a
     // picture, the page's own for a page of a file.
     std::optional<QByteArray> annotations = {};
     PageCompression compression = PageCompression::Own;
     int pictureCompression = 0;  // TIFF compression code for the picture; 0 for the default
+    double yResolution = 0;      // vertical dpi for an encoded picture; 0 for the same as horizontal
+    bool quarterTurned = false;  // the picture is its page turned by 90°
 };
 
 // Page `page` of file, taken as it is.

@@ -19,51 +19,54 @@ namespace palvenor::imaging {
 
 namespace {
 
-// The eight pixels of a byte of a 1-bit page, one byte each.
-const std::array<std::uint64_t, 256> kSpreadBits = [] {
-    std::array<std::uint64_t, 256> table{};
-    for (int bits = 0; bits < 256; ++bits) {
-        std::array<uchar, 8> pixels{};
-        for (int i = 0; i < 8; ++i) pixels[i] = (bits >> (7 - i)) & 1;
-        std::memcpy(&table[bits], pixels.data(), 8);
-    }
-    return table;
-}();
-
-// A 1-bit page as one byte per pixel (its colour index), so that the fast
-// 8-bit rotation can turn it.
-QImage unpackedBits(const QImage& page) {
-    QImage bytes(page.size(), QImage::Format_Indexed8);
-    bytes.setColorTable(page.colorTable());
-    bytes.setDotsPerMeterX(page.dotsPerMeterX());
-    bytes.setDotsPerMeterY(page.dotsPerMeterY());
-    const int wholeBytes = page.width() / 8;
-    for (int y = 0; y < page.height(); ++y) {
-        const uchar* in = page.constScanLine(y);
-        uchar* out = bytes.scanLine(y);
-        for (int b = 0; b < wholeBytes; ++b) std::memcpy(out + 8 * b, &kSpreadBits[in[b]], 8);
-        for (int x = 8 * wholeBytes; x < page.width(); ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
-    }
-    return bytes;
+// An 8 x 8 block of a 1-bit page, its top row in the high byte and each
+// row's first pixel in the byte's high bit, transposed: the high byte then
+// holds the block's first column, its top pixel in the high bit.
+std::uint64_t transposedBlock(std::uint64_t x) {
+    std::uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAULL;
+    x = x ^ t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCULL;
+    x = x ^ t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ULL;
+    return x ^ t ^ (t << 28);
 }
 
-QImage packedBits(const QImage& bytes, const QImage& like) {
-    QImage page(bytes.size(), QImage::Format_Mono);
-    page.setColorTable(like.colorTable());
-    page.setDotsPerMeterX(bytes.dotsPerMeterX());
-    page.setDotsPerMeterY(bytes.dotsPerMeterY());
-    const int byteCount = (bytes.width() + 7) / 8;
-    for (int y = 0; y < bytes.height(); ++y) {
-        const uchar* in = bytes.constScanLine(y);
-        uchar* out = page.scanLine(y);
-        for (int b = 0; b < byteCount; ++b) {
-            const int pixels = std::min(8, bytes.width() - 8 * b);
-            uchar packed = 0;
-            for (int i = 0; i < pixels; ++i) packed |= uchar(in[8 * b + i] << (7 - i));
-            out[b] = packed;
+// A quarter turn of a 1-bit page done on its packed bits, eight rows by
+// eight columns at a time: each block of the page becomes one byte in each
+// of eight rows of the turned page. Turned right, the page's bottom row
+// becomes the first column, so the rows are taken bottom up in a block;
+// blank rows above the page line its rows up with whole bytes of the
+// turned rows.
+QImage quarterTurnedBits(const QImage& page, Turn turn) {
+    const int width = page.width(), height = page.height();
+    QImage result(height, width, QImage::Format_Mono);
+    result.setColorTable(page.colorTable());
+    result.setDotsPerMeterX(page.dotsPerMeterY());
+    result.setDotsPerMeterY(page.dotsPerMeterX());
+    const bool right = turn == Turn::Right;
+    const int blankRows = right ? (8 - height % 8) % 8 : 0;
+    const int blocks = (height + blankRows + 7) / 8;
+    const int byteColumns = (width + 7) / 8;
+    uchar* out = result.bits();
+    const qsizetype outLine = result.bytesPerLine();
+    for (int block = 0; block < blocks; ++block) {
+        const uchar* rows[8];
+        for (int i = 0; i < 8; ++i) {
+            const int y = right ? 8 * block + 7 - i - blankRows : 8 * block + i;
+            rows[i] = y >= 0 && y < height ? page.constScanLine(y) : nullptr;
+        }
+        const int outByte = right ? blocks - 1 - block : block;
+        for (int column = 0; column < byteColumns; ++column) {
+            std::uint64_t x = 0;
+            for (const uchar* row : rows) x = (x << 8) | (row ? row[column] : 0);
+            x = transposedBlock(x);
+            for (int j = 0; j < 8 && 8 * column + j < width; ++j) {
+                const int outRow = right ? 8 * column + j : width - 1 - (8 * column + j);
+                out[outRow * outLine + outByte] = uchar(x >> (56 - 8 * j));
+            }
         }
     }
-    return page;
+    return result;
 }
 
 QImage quarterTurned(const QImage& page, Turn turn) {
@@ -76,12 +79,16 @@ QImage quarterTurned(const QImage& page, Turn turn) {
 }
 
 // The new picture of page `page` of book, encoded in the page's own kind;
-// the entries that describe the page stay.
+// the entries that describe the page stay, its resolutions swapped when
+// the picture is the page turned by a quarter.
 PageSource encodedPage(const QString& book, int page, const QImage& picture, const PageInfo& info,
-                       std::optional<QByteArray> annotations) {
+                       std::optional<QByteArray> annotations, bool quarterTurned) {
     PageSource source = pageOfFile(book, page);
     source.picture = picture;
-    source.resolution = info.xResolution > 0 ? info.xResolution : 300;
+    const double x = quarterTurned ? info.yResolution : info.xResolution;
+    source.resolution = x > 0 ? x : 300;
+    source.yResolution = x > 0 ? (quarterTurned ? info.xResolution : info.yResolution) : 0;
+    source.quarterTurned = quarterTurned;
     source.pictureCompression = info.pageType == PageTypeBlackWhite ? COMPRESSION_CCITTFAX4 : info.compression;
     source.annotations = std::move(annotations);
     return source;
@@ -106,8 +113,8 @@ constexpr int kPagesPerPart = 16;
 
 QImage turned(const QImage& page, Turn turn) {
     if (turn == Turn::Half) return page.mirrored(true, true);
-    if (page.format() != QImage::Format_Mono) return quarterTurned(page, turn);
-    return packedBits(quarterTurned(unpackedBits(page), turn), page);
+    if (page.format() == QImage::Format_Mono) return quarterTurnedBits(page, turn);
+    return quarterTurned(page, turn);
 }
 
 QTransform turning(QSize size, Turn turn) {
@@ -157,7 +164,8 @@ ImagingError transformEveryPage(const QString& book, const PagePass& pass) {
         QByteArray annotations = file->annotationData(page);
         if (pass.annotationPlace && !annotations.isEmpty())
             annotations = movedAnnotations(annotations, pass.annotationPlace(picture.size()));
-        part.push_back(encodedPage(book, page, pass.transform(picture), file->pageInfo(page), annotations));
+        part.push_back(
+            encodedPage(book, page, pass.transform(picture), file->pageInfo(page), annotations, pass.quarterTurn));
         if ((int(part.size()) == kPagesPerPart || page == count) && !writePart()) return error;
         if (pass.progress && !pass.progress(page, count))
             return {StatusCancelled, QStringLiteral("Der Vorgang wurde abgebrochen.")};

@@ -38,6 +38,7 @@ struct PagePass {
     std::function<QImage(const QImage&)> transform;
     std::function<QTransform(QSize)> annotationPlace;  // empty: annotations stay where they are
     std::function<bool(int done, int total)> progress;
+    bool quarterTurn = false;  // transform turns each page by 90°: its resolutions swap
 };
 ImagingError transformEveryPage(const QString& book, const PagePass& pass);
 

@@ -14,6 +14,8 @@ enum : uint16_t {
     TagBitsPerSample = 258,
     TagStripOffsets = 273,
     TagStripByteCounts = 279,
+    TagXResolution = 282,
+    TagYResolution = 283,
     TagFreeOffsets = 288,
     TagFreeByteCounts = 289,
     TagPageNumber = 297,
@@ -338,6 +340,17 @@ std::vector<Entry> describingEntries(const TiffSource& source, size_t index, boo
                (e.tag == TagIccProfile && !keepColourProfile);
     });
     return all;
+}
+
+void turnResolutionEntries(std::vector<Entry>* entries)
+{
+    for (Entry& e : *entries) {
+        if (e.tag == TagXResolution)
+            e.tag = TagYResolution;
+        else if (e.tag == TagYResolution)
+            e.tag = TagXResolution;
+    }
+    std::stable_sort(entries->begin(), entries->end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
 }
 
 namespace {

@@ -42,6 +42,10 @@ struct TiffSource {
 // Values are in the byte order of source.
 std::vector<Entry> describingEntries(const TiffSource& source, size_t index, bool keepColourProfile);
 
+// Describing entries of a page turned by a quarter: its horizontal and
+// vertical resolution trade places, in their own unit.
+void turnResolutionEntries(std::vector<Entry>* entries);
+
 // Receives the bytes of the new file in order.
 class ByteSink {
 public:

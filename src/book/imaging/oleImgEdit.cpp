@@ -3,6 +3,7 @@
 #include "AnnotationTag.h"
 #include "PageAdmin.h"
 #include "PageScaling.h"
+#include "PastedPicture.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <array>
 
 #include <tiffio.h>
 
@@ -176,9 +178,19 @@ PageSource oleImgEdit::shownPageSource() const {
     }
     source.picture = picture_;
     source.resolution = info_.xResolution > 0 ? info_.xResolution : 300;
+    source.yResolution = info_.xResolution > 0 ? info_.yResolution : 0;
+    source.quarterTurned = !source.file.isEmpty() && turnedAcross();
     // A new page has no compression of its own yet: the page type's default.
     source.pictureCompression = blackAndWhite ? COMPRESSION_CCITTFAX4 : file_ ? info_.compression : 0;
     return source;
+}
+
+// Whether the shown page lies across its page in the file: a quarter turn
+// swaps the resolutions, so they are the file page's the other way round.
+bool oleImgEdit::turnedAcross() const {
+    const PageInfo asRead = file_->pageInfo(page_);
+    return asRead.xResolution != asRead.yResolution && info_.xResolution == asRead.yResolution &&
+           info_.yResolution == asRead.xResolution;
 }
 
 std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, int page) const {
@@ -199,6 +211,7 @@ std::vector<PageSource> oleImgEdit::pagesWithShownPageAt(const QString& file, in
 }
 
 void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
+    CompletePaste();
     if (picture_.isNull()) {
         status_ = {StatusBadPageNumber, QStringLiteral("Es wird keine Seite angezeigt.")};
         return;
@@ -211,6 +224,7 @@ void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
 void oleImgEdit::Save() { SavePage(image_, FileType(), page_); }
 
 void oleImgEdit::SaveAs(const QString& file, int fileType) {
+    CompletePaste();
     if (fileType == FileTypeBmp || !file_) {
         SavePage(file, fileType, 1);
         return;
@@ -313,21 +327,16 @@ void oleImgEdit::rebuildScaledPicture() {
 // shown crisp, black wherever enough ink falls into a screen pixel, so thin
 // strokes stay visible instead of dropping out.
 QImage oleImgEdit::scaledDown() const {
-    QImage shrunk = shrinkPage(picture_, scaledSize());
-    if (picture_.format() != QImage::Format_Mono) return shrunk;
-    // Straight into the screen's pixel format, so painting copies no more.
+    if (picture_.format() != QImage::Format_Mono) return shrinkPage(picture_, scaledSize());
     constexpr int kInkThreshold = 215;
     const bool crisp = scaleAlgorithm_ != ScaleGray;
-    QImage screen(shrunk.size(), QImage::Format_RGB32);
-    for (int y = 0; y < shrunk.height(); ++y) {
-        const uchar* grey = shrunk.constScanLine(y);
-        auto* out = reinterpret_cast<QRgb*>(screen.scanLine(y));
-        for (int x = 0; x < shrunk.width(); ++x) {
-            const int level = crisp ? (grey[x] < kInkThreshold ? 0 : 255) : grey[x];
-            out[x] = qRgb(level, level, level);
-        }
+    std::array<QRgb, 256> shade;
+    for (int paper = 0; paper < 256; ++paper) {
+        const int level = crisp ? (paper < kInkThreshold ? 0 : 255) : paper;
+        shade[paper] = qRgb(level, level, level);
     }
-    return screen;
+    // Straight into the screen's pixel format, so painting copies no more.
+    return shrinkBlackAndWhiteToScreen(picture_, scaledSize(), shade);
 }
 
 void oleImgEdit::updateScrollBars() {
@@ -389,12 +398,13 @@ void oleImgEdit::paintOverlay(QPainter& painter, QPoint origin, const QRect& tar
     painter.scale(zoom_ / 100.0, zoom_ / 100.0);
     const QRectF area(QPointF(target.topLeft() - origin) * screenPixel(), QSizeF(target.size()) * screenPixel());
     annotations_.paint(painter, area);
+    if (pasted_) pasted_->paint(painter);
     if (!selection_.isEmpty()) {
         painter.setPen(QPen(Qt::blue, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(selection_);
     }
-    if (pressed_) pressed_->paint(painter);
+    if (pressed_ && pressed_ != pasted_.get()) pressed_->paint(painter);
 }
 
 void oleImgEdit::repaintPageArea(const QRectF& area) {
@@ -422,7 +432,8 @@ void oleImgEdit::mousePressEvent(QMouseEvent* event) {
     emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), at.x() * TwipsPerPixel,
                    at.y() * TwipsPerPixel);
     if (event->button() != Qt::LeftButton || picture_.isNull()) return;
-    pressed_ = leftButtonTool();
+    if (pasted_ && !pasted_->contains(toPage(at))) CompletePaste();
+    pressed_ = pasted_ ? pasted_.get() : leftButtonTool();
     if (pressed_) pressed_->press(toPage(at), event->modifiers());
 }
 
@@ -530,6 +541,7 @@ void oleImgEdit::DeleteSelectedAnnotations() {
 }
 
 void oleImgEdit::BurnInAnnotations(int option, int colours) {
+    CompletePaste();
     if (picture_.isNull()) return;
     std::vector<Annotation> burnt;
     if (option == BurnMarked)

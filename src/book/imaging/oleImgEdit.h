@@ -18,6 +18,7 @@
 namespace palvenor::imaging {
 
 enum class Turn;
+class PastedPicture;
 
 // The page view: shows one page of an image file at a zoom factor, scrolls
 // it, and reports the properties of the shown page. Annotations are drawn
@@ -165,11 +166,17 @@ public:
     // Copies the selection, then whitens it on the page.
     void ClipboardCut();
     bool IsClipboardDataAvailable() const;
-    // Puts the clipboard's picture on the page at the selection's top left
-    // corner, or at the top left corner of the visible part.
+    // Lays the clipboard's picture over the page at the selection's top left
+    // corner, or at the top left corner of the visible part. The left button
+    // drags it about until it is fixed into the page: by CompletePaste, by a
+    // press beside it, or by the next change or save of the page.
     void ClipboardPaste();
-    // Takes back the last change of the shown page: ErrorNothingToUndo when
-    // there is none, else 0.
+    // Fixes the pasted picture into the page where it lies, as one change.
+    void CompletePaste();
+    // The pasted picture not fixed yet; null when there is none.
+    const PastedPicture* pastedPicture() const { return pasted_.get(); }
+    // Takes back the last change of the shown page, a paste not fixed yet
+    // first: ErrorNothingToUndo when there is none, else 0.
     int Undo();
     static constexpr int ErrorNothingToUndo = 5;
 
@@ -216,6 +223,7 @@ private:
 
     std::vector<PageSource> pagesWithShownPageAt(const QString& file, int page) const;
     PageSource shownPageSource() const;
+    bool turnedAcross() const;
     void reopen();
     void applyZoom(float percent);
     void applyFit();
@@ -239,6 +247,8 @@ private:
     // The shown page is in the file now: every earlier state differs from it.
     void stepsSaved();
     void takePicture(QImage picture);
+    // The pasted picture goes without being fixed.
+    void dropPaste();
     void turn(Turn how);
     void place(const QImage& part, QPoint at);
 
@@ -269,6 +279,7 @@ private:
     bool selectionRectangle_ = false;
     std::vector<EditState> undo_;
     EditState settled_;  // after the last change, or as shown
+    std::unique_ptr<PastedPicture> pasted_;
 };
 
 }  // namespace palvenor::imaging

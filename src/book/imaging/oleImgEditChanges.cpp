@@ -1,6 +1,7 @@
 #include "oleImgEdit.h"
 
 #include "PageTransforms.h"
+#include "PastedPicture.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -35,6 +36,7 @@ void oleImgEdit::stepDone() {
 }
 
 void oleImgEdit::forgetSteps() {
+    dropPaste();
     undo_.clear();
     settled_ = currentState();
 }
@@ -46,6 +48,11 @@ void oleImgEdit::stepsSaved() {
 }
 
 int oleImgEdit::Undo() {
+    if (pasted_) {
+        dropPaste();
+        modified_ = settled_.modified;
+        return 0;
+    }
     if (undo_.empty()) return ErrorNothingToUndo;
     settled_ = std::move(undo_.back());
     undo_.pop_back();
@@ -71,6 +78,7 @@ void oleImgEdit::takePicture(QImage picture) {
 }
 
 void oleImgEdit::turn(Turn how) {
+    CompletePaste();
     if (picture_.isNull()) return;
     const QTransform place = turning(picture_.size(), how);
     std::vector<Annotation> moved = annotations_.items();
@@ -88,10 +96,12 @@ void oleImgEdit::RotateRight() { turn(Turn::Right); }
 void oleImgEdit::Flip() { turn(Turn::Half); }
 
 void oleImgEdit::Invert() {
+    CompletePaste();
     if (!picture_.isNull()) takePicture(inverted(picture_));
 }
 
 void oleImgEdit::Trim(const QRect& area) {
+    CompletePaste();
     if (picture_.isNull() || area.intersected(picture_.rect()).isEmpty()) return;
     std::vector<Annotation> moved = annotations_.items();
     for (Annotation& a : moved) a.moveBy(-QPointF(area.topLeft()));
@@ -100,11 +110,13 @@ void oleImgEdit::Trim(const QRect& area) {
 }
 
 void oleImgEdit::ClipboardCopy() {
+    CompletePaste();
     const QRect area = selection_.intersected(picture_.rect());
     if (!area.isEmpty()) QGuiApplication::clipboard()->setImage(picture_.copy(area));
 }
 
 void oleImgEdit::ClipboardCut() {
+    CompletePaste();
     const QRect area = selection_.intersected(picture_.rect());
     if (area.isEmpty()) return;
     QGuiApplication::clipboard()->setImage(picture_.copy(area));
@@ -122,9 +134,32 @@ void oleImgEdit::ClipboardPaste() {
     if (!IsClipboardDataAvailable()) return;
     const QImage part = QGuiApplication::clipboard()->image();
     if (part.isNull()) return;
+    CompletePaste();
     const QPoint at = selection_.isEmpty() ? toPage(QPointF(std::max(0, pageOrigin().x()), std::max(0, pageOrigin().y()))).toPoint()
                                            : selection_.topLeft();
-    place(part, at);
+    setSelectionRect(QRect());
+    ToolHost& host = *this;
+    pasted_ = std::make_unique<PastedPicture>(host, inFormatOf(part, picture_), at);
+    modified_ = true;
+    repaintPageArea(pasted_->area());
+}
+
+// The pasted picture goes into the page as one change; one dragged off the
+// page altogether changes nothing.
+void oleImgEdit::CompletePaste() {
+    if (!pasted_) return;
+    const QImage picture = pasted_->picture();
+    const QPoint at = pasted_->position();
+    dropPaste();
+    modified_ = settled_.modified;
+    place(picture, at);
+}
+
+void oleImgEdit::dropPaste() {
+    if (!pasted_) return;
+    repaintPageArea(pasted_->area());
+    if (pressed_ == pasted_.get()) pressed_ = nullptr;
+    pasted_.reset();
 }
 
 // Copies part onto the page with its top left corner at `at`, cut at the
