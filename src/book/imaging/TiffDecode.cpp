@@ -145,6 +145,22 @@ void unpackNibbles(const uint8_t* packed, uint64_t packedStride, QImage* image, 
     }
 }
 
+// Turns rows of packed 8-bit RGB, read into the start of each row of an RGB32
+// image, into its pixels. From the right, so that no sample is overwritten
+// before it is read: pixel x takes bytes 4x to 4x + 3, and the samples of the
+// pixels left of it end before 3x.
+void widenRgbRows(QImage* image)
+{
+    for (int y = 0; y < image->height(); ++y) {
+        uchar* row = image->scanLine(y);
+        auto* pixels = reinterpret_cast<QRgb*>(row);
+        for (int x = image->width() - 1; x >= 0; --x) {
+            const uchar* sample = row + 3 * x;
+            pixels[x] = qRgb(sample[0], sample[1], sample[2]);
+        }
+    }
+}
+
 // Everything libtiff can turn into RGBA, for layouts the fast paths do not
 // take (separate colour planes, subsampled YCbCr without JPEG, odd tiles).
 QImage decodeThroughRgba(TIFF* tif, const PageFormat& f, DecodeResult* result)
@@ -331,7 +347,9 @@ QImage decodeCurrentPage(TIFF* tif, const PageFormat& f, DecodeResult* result)
         }
         if (!contiguous)
             return decodeThroughRgba(tif, f, result);
-        QImage rgb(w, h, QImage::Format_RGB888);
+        // Read straight into the page's rows and widened there: an A4 colour
+        // page at 300 dpi would otherwise be held twice, 26 MB more.
+        QImage rgb(w, h, QImage::Format_RGB32);
         if (rgb.isNull()) {
             *result = DecodeResult::TooLarge;
             return {};
@@ -339,7 +357,8 @@ QImage decodeCurrentPage(TIFF* tif, const PageFormat& f, DecodeResult* result)
         *result = readPackedRows(tif, f, 24, rgb.bits(), rgb.bytesPerLine());
         if (*result != DecodeResult::Ok)
             return {};
-        return rgb.convertToFormat(QImage::Format_RGB32);
+        widenRgbRows(&rgb);
+        return rgb;
     }
 
     if (f.tiled) {
