@@ -154,6 +154,7 @@ public:
         messages_.clear();
         tiff::DecodeResult result = tiff::DecodeResult::Ok;
         QImage image = tiff::decodeCurrentPage(tif_.get(), *f, &result);
+        bytes_->releaseMapping();
         if (result == tiff::DecodeResult::Ok && !messages_.lastError.isEmpty())
             result = tiff::DecodeResult::Corrupt;  // the codec complained but carried on
         if (result == tiff::DecodeResult::TooLarge) {

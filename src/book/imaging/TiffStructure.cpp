@@ -8,6 +8,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -90,6 +91,15 @@ const uint8_t* FileBytes::mapping() const
         mapped_ = file_.map(0, qint64(size_));
     }
     return mapped_;
+}
+
+void FileBytes::releaseMapping() const
+{
+#ifdef Q_OS_UNIX
+    // The mapping is read-only: nothing is lost, the pages are read again.
+    if (mapped_)
+        ::madvise(mapped_, size_t(size_), MADV_DONTNEED);
+#endif
 }
 
 int fieldTypeSize(uint16_t type)

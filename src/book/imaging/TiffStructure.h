@@ -44,6 +44,10 @@ public:
     // The whole file mapped into memory, made on first use; nullptr if it
     // cannot be mapped. Only libtiff's decoding reads through it.
     const uint8_t* mapping() const;
+    // Lets the system take back the memory of the mapping's bytes read so
+    // far; they come in from the file again when next read. A book paged
+    // through would otherwise keep every page's bytes it has shown.
+    void releaseMapping() const;
 
 private:
     FileBytes() = default;

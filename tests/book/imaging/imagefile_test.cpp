@@ -1,6 +1,9 @@
 #include "ImageFile.h"
 #include "PageBooks.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -491,6 +494,43 @@ TEST(ImageFile, ChainLoopingBackOpensThePagesBeforeTheLoop)
                   "")
             << "page " << page;
     }
+}
+
+// Kilobytes of the file at path this process holds in memory through
+// mappings of it.
+qint64 residentKiBOfMapped(const QString& path)
+{
+    QFile maps(QStringLiteral("/proc/self/smaps"));
+    if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray name = QFile::encodeName(QFileInfo(path).canonicalFilePath());
+    qint64 kib = 0;
+    bool inFile = false;
+    static const QRegularExpression mappingLine(QStringLiteral("^[0-9a-f]+-[0-9a-f]+ "));
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        if (mappingLine.match(QString::fromLatin1(line)).hasMatch())
+            inFile = line.endsWith(name);
+        else if (inFile && line.startsWith("Rss:"))
+            kib += line.mid(4).trimmed().split(' ').value(0).toLongLong();
+    }
+    return kib;
+}
+
+TEST(ImageFile, PagingThroughABookKeepsNoneOfItsBytesInMemory)
+{
+    QTemporaryDir dir;
+    const QString book = test::sampleBook(dir.filePath(QStringLiteral("farbe.tif")), 8, QStringLiteral("rgb"), 5);
+    ASSERT_FALSE(book.isEmpty());
+    ImagingError error;
+    const auto file = ImageFile::open(book, &error);
+    ASSERT_TRUE(file);
+    const QImage first = file->readPage(1, &error);
+    for (int page = 2; page <= file->pageCount(); ++page)
+        ASSERT_FALSE(file->readPage(page, &error).isNull()) << page;
+    const qint64 resident = residentKiBOfMapped(book);
+    ASSERT_GE(resident, 0);
+    EXPECT_LT(resident * 1024, QFileInfo(book).size() / 8) << "the decoded pages' bytes stay mapped in";
+    EXPECT_EQ(file->readPage(1, &error), first) << "a page reads the same once its bytes were let go";
 }
 
 }  // namespace
