@@ -146,18 +146,17 @@ void unpackNibbles(const uint8_t* packed, uint64_t packedStride, QImage* image, 
 }
 
 // Turns rows of packed 8-bit RGB, read into the start of each row of an RGB32
-// image, into its pixels. From the right, so that no sample is overwritten
-// before it is read: pixel x takes bytes 4x to 4x + 3, and the samples of the
-// pixels left of it end before 3x.
+// image, into its pixels; each row goes through a copy of its samples.
 void widenRgbRows(QImage* image)
 {
+    const int width = image->width();
+    std::vector<uint8_t> samples(size_t(width) * 3);
     for (int y = 0; y < image->height(); ++y) {
         uchar* row = image->scanLine(y);
+        std::memcpy(samples.data(), row, samples.size());
         auto* pixels = reinterpret_cast<QRgb*>(row);
-        for (int x = image->width() - 1; x >= 0; --x) {
-            const uchar* sample = row + 3 * x;
-            pixels[x] = qRgb(sample[0], sample[1], sample[2]);
-        }
+        for (int x = 0; x < width; ++x)
+            pixels[x] = qRgb(samples[3 * size_t(x)], samples[3 * size_t(x) + 1], samples[3 * size_t(x) + 2]);
     }
 }
 
