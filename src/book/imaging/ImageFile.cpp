@@ -72,7 +72,7 @@ void report(ImagingError* error, ImagingError value)
 }
 
 // ---------------------------------------------------------------------------
-// TIFF: the directory chain is walked over the mapped file at open; libtiff
+// TIFF: the directory chain is walked with positioned reads at open; libtiff
 // reads a page's directory only when that page is asked for.
 
 class TiffImageFile final : public ImageFile {
@@ -154,7 +154,6 @@ public:
         messages_.clear();
         tiff::DecodeResult result = tiff::DecodeResult::Ok;
         QImage image = tiff::decodeCurrentPage(tif_.get(), *f, &result);
-        bytes_->releaseMapping();
         if (result == tiff::DecodeResult::Ok && !messages_.lastError.isEmpty())
             result = tiff::DecodeResult::Corrupt;  // the codec complained but carried on
         if (result == tiff::DecodeResult::TooLarge) {

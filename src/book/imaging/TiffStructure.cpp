@@ -8,7 +8,6 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -38,12 +37,6 @@ std::shared_ptr<FileBytes> FileBytes::fromBuffer(QByteArray buffer)
     bytes->buffer_ = std::move(buffer);
     bytes->size_ = uint64_t(bytes->buffer_.size());
     return bytes;
-}
-
-FileBytes::~FileBytes()
-{
-    if (mapped_)
-        file_.unmap(mapped_);
 }
 
 bool FileBytes::read(uint64_t offset, void* out, uint64_t length) const
@@ -80,26 +73,6 @@ int FileBytes::descriptor() const
 const uint8_t* FileBytes::buffer() const
 {
     return file_.isOpen() ? nullptr : reinterpret_cast<const uint8_t*>(buffer_.constData());
-}
-
-const uint8_t* FileBytes::mapping() const
-{
-    if (!file_.isOpen())
-        return reinterpret_cast<const uint8_t*>(buffer_.constData());
-    if (!mapTried_ && size_ > 0) {
-        mapTried_ = true;
-        mapped_ = file_.map(0, qint64(size_));
-    }
-    return mapped_;
-}
-
-void FileBytes::releaseMapping() const
-{
-#ifdef Q_OS_UNIX
-    // The mapping is read-only: nothing is lost, the pages are read again.
-    if (mapped_)
-        ::madvise(mapped_, size_t(size_), MADV_DONTNEED);
-#endif
 }
 
 int fieldTypeSize(uint16_t type)
