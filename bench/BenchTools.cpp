@@ -1,15 +1,54 @@
 #include "BenchTools.h"
+#include "ImagingTypes.h"
+#include "oleImgEdit.h"
 
+#include <QImage>
 #include <QProcess>
+
+#include <tiffio.h>
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <vector>
 
 namespace palvenor::bench {
+
+void check(const imaging::ImagingError& error, const char* step)
+{
+    if (!error.ok())
+        throw BenchFailure(std::string(step) + ": " + imaging::failureText(error).toStdString());
+}
+
+void libtiffDecodePage(TIFF* tif, int index)
+{
+    bool decoded = TIFFSetDirectory(tif, tdir_t(index));
+    std::vector<uint8_t> strip(decoded ? size_t(TIFFStripSize(tif)) : 0);
+    for (uint32_t s = 0; decoded && s < TIFFNumberOfStrips(tif); ++s)
+        decoded = TIFFReadEncodedStrip(tif, s, strip.data(), tmsize_t(strip.size())) >= 0;
+    if (!decoded)
+        throw BenchFailure("libtiff cannot decode page " + std::to_string(index + 1));
+}
+
+void paint(QWidget& widget)
+{
+    static QImage screen;
+    if (screen.size() != widget.size())
+        screen = QImage(widget.size(), QImage::Format_RGB32);
+    widget.render(&screen);
+}
+
+void showPage(imaging::oleImgEdit& view, int page)
+{
+    view.setPage(page);
+    view.Display();
+    check(view.lastError(), "display");
+    paint(*view.viewport());
+}
 
 double bestOfMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare)
 {

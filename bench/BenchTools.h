@@ -11,6 +11,14 @@
 #include <functional>
 #include <stdexcept>
 
+class QWidget;
+typedef struct tiff TIFF;
+
+namespace palvenor::imaging {
+struct ImagingError;
+class oleImgEdit;
+}  // namespace palvenor::imaging
+
 namespace palvenor::bench {
 
 // A step of the bench that could not be done; the run stops with its text.
@@ -38,6 +46,18 @@ private:
     }
     const char* run_;
 };
+
+// BenchFailure naming the step unless error is ok.
+void check(const imaging::ImagingError& error, const char* step);
+
+// Decodes directory `index` of an open libtiff handle strip by strip.
+void libtiffDecodePage(TIFF* tif, int index);
+
+// Paints a widget as the screen would, whether or not a screen shows it.
+void paint(QWidget& widget);
+
+// Shows a page in the page view and paints it.
+void showPage(imaging::oleImgEdit& view, int page);
 
 // Shortest wall time of `runs` runs of work, in milliseconds. prepare runs
 // untimed before each run.

@@ -31,6 +31,8 @@ void saveFigures(const SampleBooks& books, int runs);  // SaveBench.cpp
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs);  // PageSequenceBench.cpp
 void transformFigures(const SampleBooks& books, int pages, int runs);  // TransformBench.cpp
 void concatenationFigures(const SampleBooks& books, int runs);  // ConcatenationBench.cpp
+void memoryFigures(int runs);                                    // MemoryBench.cpp
+int memoryPhase(const QString& phase, const QString& book);      // MemoryBench.cpp
 
 namespace {
 
@@ -60,12 +62,6 @@ void printCount(const char* name, int value)
 void printRatio(const char* name, double ours, double reference)
 {
     print(name, ours / reference);
-}
-
-void check(const imaging::ImagingError& error, const char* step)
-{
-    if (!error.ok())
-        throw BenchFailure(std::string(step) + ": " + imaging::failureText(error).toStdString());
 }
 
 // Opening the book and decoding page 1, as the document window does.
@@ -117,35 +113,6 @@ void decodeFigure(const SampleBooks& books, const Runs& runs)
               file->readPage(MiddlePage, &error);
               check(error, "decode");
           }));
-}
-
-// Decodes directory `index` of an open libtiff handle strip by strip.
-void libtiffDecodePage(TIFF* tif, int index)
-{
-    bool decoded = TIFFSetDirectory(tif, tdir_t(index));
-    std::vector<uint8_t> strip(decoded ? size_t(TIFFStripSize(tif)) : 0);
-    for (uint32_t s = 0; decoded && s < TIFFNumberOfStrips(tif); ++s)
-        decoded = TIFFReadEncodedStrip(tif, s, strip.data(), tmsize_t(strip.size())) >= 0;
-    if (!decoded)
-        throw BenchFailure("libtiff cannot decode page " + std::to_string(index + 1));
-}
-
-// Paints a widget as the screen would, whether or not a screen shows it.
-void paint(QWidget& widget)
-{
-    static QImage screen;
-    if (screen.size() != widget.size())
-        screen = QImage(widget.size(), QImage::Format_RGB32);
-    widget.render(&screen);
-}
-
-// Shows a page in the page view and paints it.
-void showPage(imaging::oleImgEdit& view, int page)
-{
-    view.setPage(page);
-    view.Display();
-    check(view.lastError(), "display");
-    paint(*view.viewport());
 }
 
 // Turning to the next page as the reader sees it, against decoding that
@@ -349,6 +316,8 @@ int run(bool quick)
     ocrFigures(quick);
     bookOcrFigures();
     scanFigures(quick ? 1 : 3);
+    if (!quick)
+        memoryFigures(runs.quickSteps);
     print("peak_rss_mib", peakRssMiB());
     return 0;
 }
@@ -369,9 +338,12 @@ int main(int argc, char** argv)
         {QStringLiteral("--page-operations"), [] { pageOperationFigures(); }},
         {QStringLiteral("--scanning"), [] { scanFigures(ScanRuns); }},
         {QStringLiteral("--transforms"), [] { transformOnlyFigures(); }},
+        {QStringLiteral("--memory"), [] { memoryFigures(runsFor(true).quickSteps); }},
     };
     const QStringList arguments = app.arguments().mid(1);
     const QString only = arguments.value(0);
+    if (arguments.size() == 3 && only == u"--memory-phase")
+        return memoryPhase(arguments[1], arguments[2]);
     if (arguments.size() > 1 || (!only.isEmpty() && only != u"--quick" && !sections.count(only))) {
         QStringList options{QStringLiteral("--quick")};
         for (const auto& section : sections)

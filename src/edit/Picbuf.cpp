@@ -1,9 +1,10 @@
 #include "Picbuf.h"
 
+#include "BookReplacement.h"
+
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 namespace palvenor {
 
@@ -32,10 +33,12 @@ void Picbuf::ConvertToBlackAndWhite(bool dither) {
 }
 
 bool Picbuf::Save() const {
-    QFile::remove(FileName);
-    QSaveFile out(FileName);
-    return !picture_.isNull() && out.open(QIODevice::WriteOnly) && picture_.save(&out, "BMP") &&
-           out.commit();
+    QString reason;
+    const bool saved = !picture_.isNull() &&
+                       imaging::replaceFile(FileName, [&](QIODevice& out) { return picture_.save(&out, "BMP"); },
+                                            &reason);
+    if (!saved) QFile::remove(FileName);
+    return saved;
 }
 
 }  // namespace palvenor

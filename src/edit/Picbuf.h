@@ -30,8 +30,9 @@ public:
     // The file Load reads and Save writes.
     QString FileName;
     // Writes the picture to FileName as a Windows bitmap, replacing what was
-    // there; false when it could not be written (then no old file is left
-    // to be mistaken for this picture).
+    // there as a book is replaced (its mode and owner kept, the folder
+    // flushed); false when it could not be written (then no old file is
+    // left to be mistaken for this picture).
     bool Save() const;
 
 private:

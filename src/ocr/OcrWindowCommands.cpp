@@ -1,5 +1,6 @@
 #include "OcrWindowCommands.h"
 
+#include "BookReplacement.h"
 #include "OcrJob.h"
 #include "Prompter.h"
 #include "frmOCR.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
@@ -138,10 +138,9 @@ void OcrWindowCommands::saveText() {
 }
 
 bool OcrWindowCommands::writeText(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
     const QByteArray text = window_.RTF0->toPlainText().toUtf8();
-    return file.write(text) == text.size() && file.commit();
+    QString reason;
+    return imaging::replaceFile(path, [&](QIODevice& file) { return file.write(text) == text.size(); }, &reason);
 }
 
 void OcrWindowCommands::chooseFont() {

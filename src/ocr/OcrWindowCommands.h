@@ -52,6 +52,7 @@ private:
     // False when the user declines to lose the edited text.
     bool confirmReplace();
     void reformatConfirmed();
+    // The text as UTF-8, replacing any file at path as a book is replaced.
     bool writeText(const QString& path);
     void insertSymbol(QChar symbol);
 

@@ -1,3 +1,4 @@
+#include "FileOwnership.h"
 #include "Picbuf.h"
 
 #include <QClipboard>
@@ -40,10 +41,7 @@ TEST(Picbuf, ANonPictureClipboardLeavesTheBufferEmptyAndNothingIsSaved) {
     EXPECT_EQ(buffer.ImageKind(), 0);
     QTemporaryDir dir;
     buffer.FileName = dir.filePath(QStringLiteral("tempx.bmp"));
-    QFile old(buffer.FileName);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("alt");
-    old.close();
+    test::writeOldFile(buffer.FileName);
     EXPECT_FALSE(buffer.Save());
     EXPECT_FALSE(QFile::exists(buffer.FileName)) << "no older picture is left to be taken for this one";
 }
@@ -58,4 +56,16 @@ TEST(Picbuf, ABlankPictureIsWhiteBlackAndWhite) {
     const QImage saved(buffer.FileName);
     EXPECT_EQ(saved.size(), QSize(100, 100));
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32).pixel(50, 50), qRgb(255, 255, 255));
+}
+
+TEST(Picbuf, APictureSavedOverAnOldOneKeepsItsModeAndOwner) {
+    Picbuf buffer;
+    buffer.CreateBlank(40, 30);
+    QTemporaryDir dir;
+    buffer.FileName = dir.filePath(QStringLiteral("tempx.bmp"));
+    test::writeOldFile(buffer.FileName);
+    const test::Ownership given = test::giveAway(buffer.FileName);
+    ASSERT_TRUE(buffer.Save());
+    EXPECT_EQ(QImage(buffer.FileName).size(), QSize(40, 30));
+    EXPECT_EQ(test::ownershipOf(buffer.FileName), given);
 }

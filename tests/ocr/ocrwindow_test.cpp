@@ -1,3 +1,4 @@
+#include "FileOwnership.h"
 #include "FormatResults.h"
 #include "OcrJob.h"
 #include "ScriptedPrompter.h"
@@ -244,6 +245,19 @@ TEST_F(OcrWindow, SavesThePlainTextAsUtf8AndRemembersTheFolder) {
     EXPECT_TRUE(text().contains(u'\n'));
     EXPECT_EQ(prompter.shown()[0].title, "Text speichern");
     EXPECT_EQ(window->resultsFolder, dir.path());
+}
+
+TEST_F(OcrWindow, ATextSavedOverAnOldOneKeepsItsModeAndOwner) {
+    const QString path = dir.filePath("text.txt");
+    test::writeOldFile(path);
+    const test::Ownership given = test::giveAway(path);
+    prompter.answerFile(path);
+    action("mnuFileSave")->trigger();
+    ASSERT_EQ(prompter.shown().size(), 1u) << "no failure is told";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), text());
+    EXPECT_EQ(test::ownershipOf(path), given);
 }
 
 TEST_F(OcrWindow, AFailedSaveSaysSoAndKeepsTheFolder) {

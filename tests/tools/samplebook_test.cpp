@@ -257,6 +257,51 @@ TEST_F(SamplebookTest, BmpAndLooseImagesLoadWithQImage)
               QStringList({QStringLiteral("seite001.png"), QStringLiteral("seite002.jpg")}));
 }
 
+TEST_F(SamplebookTest, PageSizeGivesPagesOfThatSizeFullOfText)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QString a4 = path(QStringLiteral("a4.tif"));
+    const QString wide = path(QStringLiteral("breit.tif"));
+    const QString quarter = path(QStringLiteral("viertel.tif"));
+    ASSERT_EQ(runGenerator({a4, QStringLiteral("--pages"), QStringLiteral("2"), QStringLiteral("--kinds"),
+                            QStringLiteral("rgb,bw"), QStringLiteral("--page-size"), QStringLiteral("a4-300"),
+                            QStringLiteral("--truth"), path(QStringLiteral("a4.txt"))})
+                  .exitCode,
+              0);
+    ASSERT_EQ(runGenerator({wide, QStringLiteral("--pages"), QStringLiteral("1"), QStringLiteral("--page-size"),
+                            QStringLiteral("1000x600")})
+                  .exitCode,
+              0);
+    ASSERT_EQ(runGenerator({quarter, QStringLiteral("--pages"), QStringLiteral("1"), QStringLiteral("--truth"),
+                            path(QStringLiteral("viertel.txt"))})
+                  .exitCode,
+              0);
+
+    const auto sizesOf = [](const QString& book) {
+        std::vector<std::pair<uint32_t, uint32_t>> sizes;
+        const std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(QFile::encodeName(book).constData(), "r"));
+        if (!tiff)
+            return sizes;
+        do {
+            uint32_t width = 0, height = 0;
+            TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+            TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+            sizes.emplace_back(width, height);
+        } while (TIFFReadDirectory(tiff.get()));
+        return sizes;
+    };
+    using Sizes = std::vector<std::pair<uint32_t, uint32_t>>;
+    EXPECT_EQ(sizesOf(a4), (Sizes{{2480, 3508}, {2480, 3508}}));
+    EXPECT_EQ(sizesOf(wide), (Sizes{{1000, 600}}));
+    EXPECT_EQ(sizesOf(quarter), (Sizes{{1240, 1754}}));
+
+    // The type keeps its size, so an A4 page holds about four times the text.
+    const QString a4Page = QString::fromUtf8(fileBytes(path(QStringLiteral("a4.txt")))).section(QLatin1Char('\f'), 0, 0);
+    const QString quarterPage = QString::fromUtf8(fileBytes(path(QStringLiteral("viertel.txt"))));
+    EXPECT_GT(a4Page.size(), 3 * quarterPage.size());
+    EXPECT_LT(a4Page.size(), 6 * quarterPage.size());
+}
+
 TEST_F(SamplebookTest, BadArgumentsAndUnwritableOutputExitWithCodeTwo)
 {
     ASSERT_TRUE(m_dir.isValid());
@@ -271,6 +316,9 @@ TEST_F(SamplebookTest, BadArgumentsAndUnwritableOutputExitWithCodeTwo)
         {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--kinds"), QStringLiteral("bw,cmyk")},
         {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--seed"), QStringLiteral("-1")},
         {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--farbe")},
+        {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--page-size"), QStringLiteral("a5")},
+        {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--page-size"), QStringLiteral("399x800")},
+        {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--page-size"), QStringLiteral("800x")},
         {book, book, QStringLiteral("--pages"), QStringLiteral("3")},
         {path(QStringLiteral("fehlt/buch.tif")), QStringLiteral("--pages"), QStringLiteral("3")},
         {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--truth"),

@@ -12,6 +12,21 @@ QString PageText::plainText() const
     return text;
 }
 
+PageGeometry PageGeometry::ofSize(int pageWidth, int pageHeight)
+{
+    const PageGeometry standard;
+    const auto across = [&](int margin) { return margin * pageWidth / standard.width; };
+    const auto down = [&](int margin) { return margin * pageHeight / standard.height; };
+    PageGeometry page;
+    page.width = pageWidth;
+    page.height = pageHeight;
+    page.marginLeft = across(standard.marginLeft);
+    page.marginRight = across(standard.marginRight);
+    page.marginTop = down(standard.marginTop);
+    page.marginBottom = down(standard.marginBottom);
+    return page;
+}
+
 BookTextComposer::BookTextComposer(GermanTextSource& source, const QFont& font, const PageGeometry& geometry)
     : m_source(source)
     , m_metrics(font)

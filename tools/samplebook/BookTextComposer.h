@@ -20,6 +20,10 @@ struct PageGeometry {
     int marginBottom = 160;
 
     int textWidth() const { return width - marginLeft - marginRight; }
+
+    // A page of the given size in pixels at 300 dpi, its margins the same
+    // share of it as on the default page; the type keeps its size.
+    static PageGeometry ofSize(int pageWidth, int pageHeight);
 };
 
 // One printed line of body text, set flush left: its words in order. A line

@@ -1,5 +1,7 @@
 #include "SampleBookOptions.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 std::optional<std::vector<PageKind>> parseKinds(const QString& list, QString* error)
@@ -14,6 +16,21 @@ std::optional<std::vector<PageKind>> parseKinds(const QString& list, QString* er
         kinds.push_back(*kind);
     }
     return kinds;
+}
+
+// "a4-300", an A4 page scanned at 300 dpi, or WIDTHxHEIGHT in pixels.
+std::optional<QSize> parsePageSize(const QString& value, QString* error)
+{
+    if (value == QLatin1String("a4-300"))
+        return QSize(2480, 3508);
+    static const QRegularExpression sides(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const QRegularExpressionMatch match = sides.match(value);
+    const auto inRange = [](int side) { return side >= minPageSide && side <= maxPageSide; };
+    if (match.hasMatch() && inRange(match.captured(1).toInt()) && inRange(match.captured(2).toInt()))
+        return QSize(match.captured(1).toInt(), match.captured(2).toInt());
+    *error = QStringLiteral("--page-size braucht a4-300 oder BREITExHÖHE in Pixeln (%1 bis %2), nicht \"%3\"")
+                 .arg(minPageSide).arg(maxPageSide).arg(value);
+    return std::nullopt;
 }
 
 } // namespace
@@ -44,7 +61,8 @@ std::optional<SampleBookOptions> parseSampleBookOptions(const QStringList& argum
 
         static const QStringList withValue{QStringLiteral("--pages"), QStringLiteral("--seed"),
                                            QStringLiteral("--kinds"), QStringLiteral("--truth"),
-                                           QStringLiteral("--bmp"), QStringLiteral("--loose")};
+                                           QStringLiteral("--bmp"), QStringLiteral("--loose"),
+                                           QStringLiteral("--page-size")};
         if (!withValue.contains(argument)) {
             *error = QStringLiteral("Unbekannte Option \"%1\"").arg(argument);
             return std::nullopt;
@@ -78,6 +96,10 @@ std::optional<SampleBookOptions> parseSampleBookOptions(const QStringList& argum
             options.kinds = std::move(*kinds);
         } else if (argument == QLatin1String("--truth")) {
             options.truthPath = value;
+        } else if (argument == QLatin1String("--page-size")) {
+            options.pageSize = parsePageSize(value, error);
+            if (!options.pageSize)
+                return std::nullopt;
         } else if (argument == QLatin1String("--bmp")) {
             options.bmpPath = value;
         } else {
@@ -101,6 +123,7 @@ QString sampleBookUsage()
     return QStringLiteral(
         "Aufruf: palvenor-samplebook OUT.tif --pages N [--seed S] [--kinds bw,grey,palette,rgb]\n"
         "                            [--truth OUT.txt] [--bmp OUT.bmp] [--loose DIR] [--spreads]\n"
+        "                            [--page-size a4-300 | BREITExHÖHE]\n"
         "\n"
         "Schreibt ein mehrseitiges TIFF-Buch mit N Seiten deutschem Text.\n"
         "\n"
@@ -115,6 +138,10 @@ QString sampleBookUsage()
         "  --bmp DATEI     schreibt Seite 1 zusätzlich als BMP\n"
         "  --loose ORDNER  schreibt die ersten Seiten (bis zu 6) als Einzelbilder\n"
         "                  seite001.png, seite002.jpg, seite003.tif, ...\n"
+        "  --page-size GRÖSSE\n"
+        "                  Seitengröße in Pixeln bei 300 dpi: a4-300 (2480x3508, eine\n"
+        "                  A4-Seite, wie ein Scanner sie liefert) oder BREITExHÖHE, je\n"
+        "                  400 bis 20000 (Vorgabe 1240x1754, eine Viertel-A4-Seite)\n"
         "  --spreads       Bild 1 ist eine Titelseite, jedes weitere Bild eine\n"
         "                  aufgeschlagene Doppelseite mit den Buchseiten 2n-2 und 2n-1\n"
         "                  (N zählt dann die Bilder)\n"

@@ -2,6 +2,7 @@
 
 #include "PageKind.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,7 @@ struct SampleBookOptions {
     QString truthPath;
     QString bmpPath;
     QString looseDir;
+    std::optional<QSize> pageSize;  // in pixels; the generator's own size if not given
     bool spreads = false;  // a title page, then two facing pages on each image
     bool showHelp = false;
 
@@ -29,6 +31,10 @@ struct SampleBookOptions {
 
 // Largest book: TIFF page numbers are stored as 16-bit values.
 inline constexpr int maxSampleBookPages = 65535;
+
+// Sides of a page the generator prints, in pixels.
+inline constexpr int minPageSide = 400;
+inline constexpr int maxPageSide = 20000;
 
 // Parses the arguments after the program name. On failure returns nullopt and
 // puts a one-line reason into *error.

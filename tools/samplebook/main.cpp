@@ -84,7 +84,8 @@ int generateSampleBook(const SampleBookOptions& options)
     if (!options.looseDir.isEmpty() && !QDir().mkpath(options.looseDir))
         return fail(QStringLiteral("Kann den Ordner \"%1\" nicht anlegen").arg(options.looseDir));
 
-    const PageGeometry geometry;
+    const PageGeometry geometry =
+        options.pageSize ? PageGeometry::ofSize(options.pageSize->width(), options.pageSize->height()) : PageGeometry{};
     PagePrinter printer(options, bookFont(geometry), geometry,
                         GermanTextSource::loadWordList(QString::fromLatin1(kGermanWordList)));
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -73,6 +74,34 @@ bool syncFolderOf(const QString& book, QString* reason)
         *reason = QString::fromLocal8Bit(std::strerror(errno));
     ::close(descriptor);
     return synced;
+}
+
+QString replacedPath(const QString& target)
+{
+    const QFileInfo info(target);
+    return info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
+}
+
+bool commitReplacement(QSaveFile& save, const QString& path, QString* reason)
+{
+    takeOverOwnership(save.handle(), path);
+    if (!save.commit()) {
+        *reason = save.errorString();
+        return false;
+    }
+    return syncFolderOf(path, reason);
+}
+
+bool replaceFile(const QString& target, const std::function<bool(QIODevice&)>& write, QString* reason)
+{
+    const QString path = replacedPath(target);
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly) || !write(save)) {
+        *reason = save.errorString();
+        save.cancelWriting();
+        return false;
+    }
+    return commitReplacement(save, path, reason);
 }
 
 }  // namespace palvenor::imaging

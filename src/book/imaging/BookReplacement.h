@@ -6,6 +6,11 @@
 
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
+class QSaveFile;
+
 namespace palvenor::imaging {
 
 // Removes what a save killed between naming its new file ("book.tif.XXXXXX")
@@ -23,5 +28,20 @@ void takeOverOwnership(int descriptor, const QString& book);
 // Makes the rename that put the new book in place survive a power cut.
 // False, with the reason, if the folder could not be flushed.
 bool syncFolderOf(const QString& book, QString* reason);
+
+// The file a write to target replaces: through a symbolic link the file it
+// names, as editors do; else target itself.
+QString replacedPath(const QString& target);
+
+// Puts the new file written by save in the place of the file at path: with
+// that file's owner, group and mode, by a rename, and with the folder flushed
+// after it. False, with the reason, when a step failed.
+bool commitReplacement(QSaveFile& save, const QString& path, QString* reason);
+
+// Writes a file, a picture or a text, the way a book is written: write fills
+// a new file beside it, which then replaces the file at target as
+// commitReplacement does. When write returns false the old file stays as it
+// was. False, with the reason, when the file could not be written.
+bool replaceFile(const QString& target, const std::function<bool(QIODevice&)>& write, QString* reason);
 
 }  // namespace palvenor::imaging

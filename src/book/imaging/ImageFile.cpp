@@ -72,7 +72,7 @@ void report(ImagingError* error, ImagingError value)
 }
 
 // ---------------------------------------------------------------------------
-// TIFF: the directory chain is walked over the mapped file at open; libtiff
+// TIFF: the directory chain is walked with positioned reads at open; libtiff
 // reads a page's directory only when that page is asked for.
 
 class TiffImageFile final : public ImageFile {

@@ -614,9 +614,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     if (ImagingError e = addPages(&writer, pages, files, nullptr); !e.ok())
         return e;
 
-    // Write through a symbolic link to the file it names, as editors do.
-    const QFileInfo info(target);
-    const QString path = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
+    const QString path = replacedPath(target);
     // The new book takes the old one's place by a rename, which would leave
     // the other names of the old one behind with the old pages.
     if (hasOtherLinks(path))
@@ -647,12 +645,9 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
         save.cancelWriting();
         return writeFailed(target, sink.reason());
     }
-    takeOverOwnership(save.handle(), path);
-    if (!save.commit())
-        return writeFailure(target, save.errorString());
+    if (QString reason; !commitReplacement(save, path, &reason))
+        return writeFailure(target, reason);
     noteDiskState(path);
-    if (QString reason; !syncFolderOf(path, &reason))
-        return writeFailed(target, reason);
     return {};
 }
 

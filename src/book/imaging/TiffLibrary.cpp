@@ -62,18 +62,6 @@ toff_t readStreamSize(thandle_t h)
     return static_cast<ReadStream*>(h)->bytes->size();
 }
 
-int readStreamMap(thandle_t h, void** base, toff_t* size)
-{
-    auto* s = static_cast<ReadStream*>(h);
-    const uint8_t* mapped = s->bytes->mapping();
-    if (!mapped || s->bytes->size() == 0)
-        return 0;
-    // libtiff only reads through the mapping of a file opened for reading.
-    *base = const_cast<uint8_t*>(mapped);
-    *size = s->bytes->size();
-    return 1;
-}
-
 void streamUnmap(thandle_t, void*, toff_t) {}
 
 int noMap(thandle_t, void**, toff_t*)
@@ -167,9 +155,12 @@ TiffHandle openForReading(const FileBytes& bytes, const QString& name, ReadStrea
     auto options = optionsFor(messages);
     *stream = ReadStream{&bytes, 0};
     const QByteArray encodedName = QFile::encodeName(name);
-    TIFF* tif = TIFFClientOpenExt(encodedName.constData(), "r", stream, readStreamRead, refuseWrite,
-                                  readStreamSeek, readStreamClose, readStreamSize, readStreamMap,
-                                  streamUnmap, options.get());
+    // Read, never mapped: finding a directory by its offset walks libtiff
+    // through the whole chain once, which through a mapping would bring
+    // every page of the file holding a directory into memory at once.
+    TIFF* tif = TIFFClientOpenExt(encodedName.constData(), "rm", stream, readStreamRead, refuseWrite,
+                                  readStreamSeek, readStreamClose, readStreamSize, noMap, streamUnmap,
+                                  options.get());
     return TiffHandle(tif);
 }
 

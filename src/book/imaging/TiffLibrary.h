@@ -1,7 +1,7 @@
 #pragma once
 
-// Glue to libtiff: handles opened over bytes in memory (a mapped file or a
-// buffer being written), with libtiff's messages collected per handle instead
+// Glue to libtiff: handles opened over a file read at offsets or over a
+// buffer being written, with libtiff's messages collected per handle instead
 // of going to stderr.
 
 #include "TiffStructure.h"

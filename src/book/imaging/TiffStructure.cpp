@@ -39,12 +39,6 @@ std::shared_ptr<FileBytes> FileBytes::fromBuffer(QByteArray buffer)
     return bytes;
 }
 
-FileBytes::~FileBytes()
-{
-    if (mapped_)
-        file_.unmap(mapped_);
-}
-
 bool FileBytes::read(uint64_t offset, void* out, uint64_t length) const
 {
     if (offset > size_ || length > size_ - offset)
@@ -79,17 +73,6 @@ int FileBytes::descriptor() const
 const uint8_t* FileBytes::buffer() const
 {
     return file_.isOpen() ? nullptr : reinterpret_cast<const uint8_t*>(buffer_.constData());
-}
-
-const uint8_t* FileBytes::mapping() const
-{
-    if (!file_.isOpen())
-        return reinterpret_cast<const uint8_t*>(buffer_.constData());
-    if (!mapTried_ && size_ > 0) {
-        mapTried_ = true;
-        mapped_ = file_.map(0, qint64(size_));
-    }
-    return mapped_;
 }
 
 int fieldTypeSize(uint16_t type)

@@ -32,7 +32,6 @@ public:
 
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes();
 
     uint64_t size() const { return size_; }
     // Reads exactly length bytes at offset; false if they are not all there.
@@ -41,16 +40,11 @@ public:
     int descriptor() const;
     // The bytes of a buffer; nullptr for a file.
     const uint8_t* buffer() const;
-    // The whole file mapped into memory, made on first use; nullptr if it
-    // cannot be mapped. Only libtiff's decoding reads through it.
-    const uint8_t* mapping() const;
 
 private:
     FileBytes() = default;
 
     mutable QFile file_;
-    mutable uchar* mapped_ = nullptr;
-    mutable bool mapTried_ = false;
     QByteArray buffer_;
     uint64_t size_ = 0;
 };

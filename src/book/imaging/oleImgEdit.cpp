@@ -1,15 +1,16 @@
 #include "oleImgEdit.h"
 
 #include "AnnotationTag.h"
+#include "BookReplacement.h"
 #include "PageAdmin.h"
 #include "PageScaling.h"
 #include "PastedPicture.h"
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 #include <QPaintEvent>
 #include <QScrollBar>
 
@@ -149,9 +150,9 @@ void oleImgEdit::DisplayBlankImage(int width, int height, double xResolution, do
 namespace {
 
 ImagingError writeBitmap(const QString& file, const QImage& picture) {
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly) && picture.save(&out, "BMP") && out.commit()) return {};
-    return writeFailure(file, out.errorString());
+    QString reason;
+    if (replaceFile(file, [&](QIODevice& out) { return picture.save(&out, "BMP"); }, &reason)) return {};
+    return writeFailure(file, reason);
 }
 
 }  // namespace

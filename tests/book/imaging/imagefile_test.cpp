@@ -2,6 +2,8 @@
 #include "PageBooks.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -507,8 +509,9 @@ TEST(ImageFile, InputsThatOnceBrokeTheReaderOpenOrAreRefusedWithAReason)
             continue;
         }
         for (int page = 1; page <= file->pageCount(); ++page) {
-            if (file->readPage(page, &error).isNull())
+            if (file->readPage(page, &error).isNull()) {
                 EXPECT_FALSE(error.description.isEmpty()) << name.toStdString() << " page " << page;
+            }
         }
     }
 }
@@ -523,6 +526,37 @@ TEST(ImageFile, BooksWhoseTilesAreFarLargerThanThePageAreRefusedUnread)
         EXPECT_TRUE(error.description.contains(QStringLiteral("Kacheln zu groß (65536 × 65536 Bildpunkte)")))
             << name << ": " << error.description.toStdString();
     }
+}
+
+// Whether this process has the file at path mapped into its memory.
+bool isMapped(const QString& path)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QByteArray name = QFile::encodeName(QFileInfo(path).canonicalFilePath());
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.endsWith(" " + name))
+            return true;
+    return false;
+}
+
+TEST(ImageFile, PagingThroughABookHoldsNoneOfItsBytesInMemory)
+{
+    QTemporaryDir dir;
+    const QString book = test::sampleBook(dir.filePath(QStringLiteral("farbe.tif")), 8, QStringLiteral("rgb,bw"), 5);
+    ASSERT_FALSE(book.isEmpty());
+    ImagingError error;
+    const auto file = ImageFile::open(book, &error);
+    ASSERT_TRUE(file);
+    const QImage last = file->readPage(file->pageCount(), &error);
+    for (int page = 1; page <= file->pageCount(); ++page) {
+        ASSERT_FALSE(file->readPage(page, &error).isNull()) << page;
+        // Through a mapping, going to a directory by its offset would bring
+        // in every page of the file that holds a directory, all at once.
+        ASSERT_FALSE(isMapped(book)) << page;
+    }
+    EXPECT_EQ(file->readPage(file->pageCount(), &error), last);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "FileOwnership.h"
 #include "PageAdmin.h"
 #include "SampleBooks.h"
 #include "oleImgThumbnail.h"
@@ -56,6 +57,19 @@ int darkPixelsInColumn(const QImage& screen, int x) {
 }
 
 }  // namespace
+
+TEST(PageView, ABitmapWrittenOverAnOldOneKeepsItsModeAndOwner) {
+    ShownPage shown(blockAndLinePage());
+    const QString bitmap = shown.dir.filePath(QStringLiteral("seite.bmp"));
+    ASSERT_TRUE(QImage(10, 10, QImage::Format_RGB32).save(bitmap, "BMP"));
+    const palvenor::test::Ownership given = palvenor::test::giveAway(bitmap);
+    shown.view.SaveAs(bitmap, FileTypeBmp);
+    ASSERT_EQ(shown.view.StatusCode(), 0);
+    EXPECT_EQ(QImage(bitmap).size(), QSize(1200, 800));
+    const palvenor::test::Ownership after = palvenor::test::ownershipOf(bitmap);
+    EXPECT_NE(after.inode, given.inode);
+    EXPECT_EQ(after, given);
+}
 
 TEST(PageView, AShrunkBlackAndWhitePageKeepsBlocksAndThinLines) {
     ShownPage shown(blockAndLinePage());

@@ -1,4 +1,5 @@
 #include "BookReplacement.h"
+#include "FileOwnership.h"
 #include "ImageFile.h"
 #include "PageAdmin.h"
 #include "PageBooks.h"
@@ -15,6 +16,10 @@
 
 namespace palvenor::imaging {
 namespace {
+
+using palvenor::test::giveAway;
+using palvenor::test::Ownership;
+using palvenor::test::ownershipOf;
 
 class BookReplacement : public test::PageBooks {
 protected:
@@ -65,22 +70,13 @@ TEST_F(BookReplacement, OpeningTheBookRemovesTheNewBookOfAKilledSave)
 
 TEST_F(BookReplacement, ARewriteKeepsModeOwnerAndGroup)
 {
-    // Root may keep another user's book as that user's, and rewrite a read-only one.
-    const bool root = ::geteuid() == 0;
-    const uid_t owner = root ? 4321 : ::geteuid();
-    const gid_t group = root ? 8765 : ::getegid();
-    ASSERT_EQ(::chown(QFile::encodeName(book_).constData(), owner, group), 0);
-    const mode_t mode = root ? 0444 : 0640;
-    ASSERT_EQ(::chmod(QFile::encodeName(book_).constData(), mode), 0);
+    const Ownership given = giveAway(book_);
     changeElsewhere(book_);
-    const ino_t replaced = statOf(book_).st_ino;
     ASSERT_TRUE(deletePages(book_, 1, 1).ok());
     EXPECT_EQ(sequenceOf(book_), "A2 A3 A4 A5");
-    const struct stat after = statOf(book_);
-    EXPECT_NE(after.st_ino, replaced) << "the book was not written anew";
-    EXPECT_EQ(after.st_mode & 07777, mode);
-    EXPECT_EQ(after.st_uid, owner);
-    EXPECT_EQ(after.st_gid, group);
+    const Ownership after = ownershipOf(book_);
+    EXPECT_NE(after.inode, given.inode) << "the book was not written anew";
+    EXPECT_EQ(after, given);
 }
 
 TEST_F(BookReplacement, ABookWithFurtherHardLinksIsChangedInPlaceOrNotAtAll)
@@ -110,6 +106,35 @@ TEST_F(BookReplacement, TheFolderIsFlushedAfterTheRename)
     EXPECT_TRUE(syncFolderOf(book_, &reason));
     EXPECT_FALSE(syncFolderOf(folder_.filePath(QStringLiteral("fehlt/book.tif")), &reason));
     EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(ENOENT))) << "the system's reason, in the user's language";
+}
+
+TEST_F(BookReplacement, AReplacedFileKeepsModeOwnerAndGroupThroughASymbolicLink)
+{
+    const QString text = folder_.filePath(QStringLiteral("text.txt"));
+    const QString link = folder_.filePath(QStringLiteral("verweis.txt"));
+    ASSERT_TRUE(test::writeBytes(text, "alt"));
+    ASSERT_TRUE(QFile::link(text, link));
+    const Ownership given = giveAway(text);
+    QString reason;
+    ASSERT_TRUE(replaceFile(link, [](QIODevice& file) { return file.write("neu") == 3; }, &reason)) << reason.toStdString();
+    EXPECT_EQ(test::fileBytes(text), "neu");
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link to the replaced file";
+    const Ownership after = ownershipOf(text);
+    EXPECT_NE(after.inode, given.inode) << "the file was not replaced by a rename";
+    EXPECT_EQ(after, given);
+}
+
+TEST_F(BookReplacement, AReplacementWhoseWriteFailsLeavesTheOldFileAndNoOther)
+{
+    const QString text = folder_.filePath(QStringLiteral("text.txt"));
+    ASSERT_TRUE(test::writeBytes(text, "alt"));
+    QString reason;
+    EXPECT_FALSE(replaceFile(text, [](QIODevice& file) { return file.write("halb") < 0; }, &reason));
+    EXPECT_EQ(test::fileBytes(text), "alt");
+    EXPECT_FALSE(replaceFile(folder_.filePath(QStringLiteral("fehlt/text.txt")), [](QIODevice&) { return true; },
+                             &reason));
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(test::folderEntries(folder_.path()), (QStringList{QStringLiteral("book.tif"), QStringLiteral("text.txt")}));
 }
 
 }  // namespace
