@@ -2,6 +2,7 @@
 
 #include "OcrEngine.h"
 #include "OcrJob.h"
+#include "PageMouse.h"
 #include "frmOCR.h"
 #include "frmSample.h"
 
@@ -51,7 +52,7 @@ void OcrService::mnuOCR_Click(frmSample& document) {
         return;
     }
     const bool copied = copySelection(document);
-    document.selectionPresent = false;
+    setSelectionPresent(document, false);
     document.oleImgEdit1().setSelectionRect(QRect());
     const double dpi = document.oleImgEdit1().ImageResolutionX();
     ocr::formatOptions.ResolutionFactor = float(std::lround(dpi) * 39);

@@ -1,6 +1,7 @@
 #include "FrameScene.h"
 #include "MarkedPage.h"
 #include "OcrService.h"
+#include "PageMouse.h"
 #include "ScriptedEngine.h"
 #include "TextAccuracy.h"
 #include "frmOCR.h"
@@ -76,13 +77,17 @@ TEST(OcrCommand, TheMarkedRectangleGoesAwayWithTheSelectionFlag) {
     OcrScene scene;
     imaging::oleImgEdit& edit = scene.window->oleImgEdit1();
     edit.setSelectionRect(page.area);
-    scene.window->selectionPresent = true;
+    setSelectionPresent(*scene.window, true);
     ASSERT_GT(scene.dashedRectanglePixels(), 0);
+    ASSERT_TRUE(scene.window->controls().isEnabled(QStringLiteral("mnuTrimPage")));
 
     scene.chooseOcr();
     EXPECT_FALSE(scene.window->selectionPresent);
     EXPECT_TRUE(edit.SelectionRect().isEmpty());
     EXPECT_EQ(scene.dashedRectanglePixels(), 0);
+    // Nothing is left to trim to.
+    for (const char* name : {"mnuTrimPage", "Zuschnitt", "mnuTrimPage180"})
+        EXPECT_FALSE(scene.window->controls().isEnabled(QString::fromUtf8(name))) << name;
 }
 
 // The frame the window system puts around the window may differ from the
