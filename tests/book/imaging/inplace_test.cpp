@@ -1,5 +1,5 @@
 // Page operations that change a book where it lies: the old bytes stay, the
-// new pages and directory chain go after them, and the header switches to
+// new pages and directories go after them, and one link switches to
 // the new chain. Read back with libtiff and with the tools of other
 // programs, after every operation and after a crash at either side of the
 // switch.
@@ -26,6 +26,99 @@ namespace {
 
 using test::fileBytes;
 using test::runTool;
+
+// A BigTIFF book of uncompressed RGB pages of A4 at 300 dpi, above 4 GiB,
+// made in moments: the directories lie together at the front, and each
+// page's strip is left a hole that reads as black, but for the pages in
+// `painted`, whose strips get the pattern of painted().
+class LargeColourBook {
+public:
+    static constexpr uint32_t Width = 2480;
+    static constexpr uint32_t Height = 3508;
+    static constexpr uint64_t PageBytes = uint64_t(Width) * Height * 3;
+    static constexpr int Pages = 165;  // 4.31 GB
+
+    static QRgb painted(int page, int x, int y)
+    {
+        return qRgb((x + page) & 0xff, (y * 3) & 0xff, (x ^ y) & 0xff);
+    }
+
+    static bool make(const QString& path, const std::set<int>& painted)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        QByteArray directories;
+        put(directories, 0x2b4949, 4);  // "II", 43
+        put(directories, 8, 2);
+        put(directories, 0, 2);
+        put(directories, 16, 8);
+        const uint64_t directorySize = 8 + EntryCount * 20 + 8;
+        const uint64_t dataStart = 16 + Pages * directorySize;
+        for (int page = 1; page <= Pages; ++page) {
+            const uint64_t next = page < Pages ? 16 + page * directorySize : 0;
+            appendDirectory(directories, dataStart + (page - 1) * PageBytes, next);
+        }
+        if (file.write(directories) != directories.size() || !file.resize(qint64(dataStart + Pages * PageBytes)))
+            return false;
+        for (const int page : painted)
+            if (!file.seek(qint64(dataStart + (page - 1) * PageBytes)) || file.write(pattern(page)) != qint64(PageBytes))
+                return false;
+        return true;
+    }
+
+    // The first bytes of the file at path.
+    static QByteArray start(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+    }
+
+private:
+    static constexpr uint64_t EntryCount = 10;
+
+    static void put(QByteArray& out, uint64_t value, int size)
+    {
+        for (int i = 0; i < size; ++i)
+            out.append(char(value >> (8 * i)));
+    }
+
+    static void appendDirectory(QByteArray& out, uint64_t strip, uint64_t next)
+    {
+        const auto entry = [&](uint16_t tag, uint16_t type, uint64_t count, uint64_t value) {
+            put(out, tag, 2);
+            put(out, type, 2);
+            put(out, count, 8);
+            put(out, value, 8);
+        };
+        put(out, EntryCount, 8);
+        entry(256, 4, 1, Width);
+        entry(257, 4, 1, Height);
+        entry(258, 3, 3, 0x0008'0008'0008);  // 8 bits for each of the three samples
+        entry(259, 3, 1, 1);                 // uncompressed
+        entry(262, 3, 1, 2);                 // RGB
+        entry(273, 16, 1, strip);
+        entry(277, 3, 1, 3);
+        entry(278, 4, 1, Height);
+        entry(279, 16, 1, PageBytes);
+        entry(284, 3, 1, 1);
+        put(out, next, 8);
+    }
+
+    static QByteArray pattern(int page)
+    {
+        QByteArray bytes(qsizetype(PageBytes), Qt::Uninitialized);
+        char* at = bytes.data();
+        for (uint32_t y = 0; y < Height; ++y)
+            for (uint32_t x = 0; x < Width; ++x) {
+                const QRgb rgb = painted(page, int(x), int(y));
+                *at++ = char(qRed(rgb));
+                *at++ = char(qGreen(rgb));
+                *at++ = char(qBlue(rgb));
+            }
+        return bytes;
+    }
+};
 
 class ChangeInPlace : public test::PageBooks {
 protected:
@@ -130,7 +223,56 @@ TEST_F(ChangeInPlace, ABigTiffBookIsChangedInPlaceToo)
     EXPECT_EQ(fileBytes(book_)[2], 43);
 }
 
-TEST_F(ChangeInPlace, ACrashBeforeTheHeaderLeavesTheOldBook)
+TEST_F(ChangeInPlace, AColourBookAboveFourGigabytesIsPagedEditedAndSaved)
+{
+    ASSERT_TRUE(QFile::remove(book_));
+    ASSERT_TRUE(LargeColourBook::make(book_, {1, LargeColourBook::Pages}));
+    constexpr int last = LargeColourBook::Pages;
+    const auto expectPainted = [](const QImage& page, int painted) {
+        ASSERT_EQ(page.size(), QSize(LargeColourBook::Width, LargeColourBook::Height));
+        for (const QPoint at : {QPoint(0, 0), QPoint(1234, 2345), QPoint(2479, 3507)})
+            EXPECT_EQ(page.pixel(at) & 0xffffff, LargeColourBook::painted(painted, at.x(), at.y()) & 0xffffff)
+                << "page painted as " << painted << " at " << at.x() << "," << at.y();
+    };
+    {
+        ImagingError e;
+        const std::unique_ptr<ImageFile> file = ImageFile::open(book_, &e);
+        ASSERT_TRUE(file) << failureText(e).toStdString();
+        ASSERT_EQ(file->pageCount(), last);
+        expectPainted(file->readPage(last, &e), last);
+        expectPainted(file->readPage(1, &e), 1);
+        EXPECT_EQ(file->readPage(2, &e).pixel(100, 100) & 0xffffff, 0u);
+    }
+    const qint64 size = QFileInfo(book_).size();
+    ASSERT_GT(size, qint64(1) << 32);
+
+    // A small colour page goes in after the first, the last page (whose
+    // strip lies beyond 4 GiB) to the front, and a black page goes.
+    ASSERT_TRUE(insertPages(book_, 2, mixed_, 4, 1).ok());
+    EXPECT_LT(QFileInfo(book_).size() - size, QFileInfo(mixed_).size()) << "not changed in place";
+    ASSERT_TRUE(movePage(book_, last + 1, 1).ok());
+    ASSERT_TRUE(deletePages(book_, 4, 1).ok());
+    // Saving a changed page: the small page painted anew.
+    QImage changed(64, 48, QImage::Format_RGB32);
+    changed.fill(qRgb(10, 200, 30));
+    PageSource page = pageOfFile(book_, 3);
+    page.picture = changed;
+    std::vector<PageSource> pages = {pageOfFile(book_, 1), pageOfFile(book_, 2), page};
+    for (int p = 4; p <= last; ++p)
+        pages.push_back(pageOfFile(book_, p));
+    ASSERT_TRUE(writeBook(book_, pages).ok());
+    EXPECT_LT(QFileInfo(book_).size() - size, qint64(1) << 20) << "not changed in place";
+    EXPECT_EQ(LargeColourBook::start(book_), QByteArray("II+\0", 4));
+
+    // libtiff reads the pages in their new order.
+    EXPECT_EQ(test::directoryCount(book_), last);
+    expectPainted(test::libtiffPicture(book_, 1), last);
+    expectPainted(test::libtiffPicture(book_, 2), 1);
+    EXPECT_EQ(test::libtiffPicture(book_, 3).pixel(5, 5) & 0xffffff, qRgb(10, 200, 30) & 0xffffff);
+    EXPECT_TRUE(runTool(QStringLiteral("tiffinfo"), {book_}));
+}
+
+TEST_F(ChangeInPlace, ACrashBeforeTheSwitchLeavesTheOldBook)
 {
     const QByteArray before = fileBytes(book_);
     fault_injection::crashAt(fault_injection::CommitStep::BeforeSwitch);
@@ -149,7 +291,7 @@ TEST_F(ChangeInPlace, ACrashBeforeTheHeaderLeavesTheOldBook)
     expectChangedInPlace([&] { return deletePages(book_, 5, 1); }, "A1 A2 A3 A4", 4);
 }
 
-TEST_F(ChangeInPlace, ACrashAfterTheHeaderLeavesTheNewBook)
+TEST_F(ChangeInPlace, ACrashAfterTheSwitchLeavesTheNewBook)
 {
     const QByteArray before = fileBytes(book_);
     fault_injection::crashAt(fault_injection::CommitStep::AfterSwitch);

@@ -107,8 +107,9 @@ TEST_F(PageOperations, MoveTakesThePageToItsNewPlace)
         const ImagingError e = movePage(book_, c.from, c.to);
         ASSERT_TRUE(e.ok()) << codeText(e);
         EXPECT_EQ(sequenceOf(book_), c.expected);
-        if (c.from != c.to)  // a page left in its place leaves the book untouched
+        if (c.from != c.to) {  // a page left in its place leaves the book untouched
             EXPECT_EQ(test::pageNumberTags(book_), unnumberedPages(5));
+        }
     }
 }
 
