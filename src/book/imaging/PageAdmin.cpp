@@ -478,6 +478,7 @@ bool keepsItsPlace(const PageSource& page, const OpenedFile& file, const OpenedF
 ImagingError addPages(BookWriter* writer, const std::vector<PageSource>& pages, OpenFiles& files,
                       const OpenedFile* book)
 {
+    writer->reserve(pages.size());
     for (size_t i = 0; i < pages.size(); ++i) {
         const PageSource& page = pages[i];
         if (page.file.isEmpty() || !page.picture.isNull()) {

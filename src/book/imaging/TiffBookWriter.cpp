@@ -248,17 +248,18 @@ uint64_t takenSize(const FileBytes& file, const Layout& layout, const std::vecto
         if (size == 0 || n > file.size() / uint64_t(size))
             continue;
         const uint64_t length = n * uint64_t(size);
+        const bool apart = length > format.inlineCapacity();
+        total += apart ? padded(length) : 0;
+        if ((tag != TagStripByteCounts && tag != TagTileByteCounts) || !isIntegerType(type))
+            continue;
         const uint8_t* field = at + (layout.bigTiff ? 12 : 8);
         std::vector<uint8_t> values(field, field + std::min(length, format.inlineCapacity()));
-        if (length > format.inlineCapacity()) {
-            total += padded(length);
+        if (apart) {
             values.resize(size_t(length));
-            const uint64_t offset = layout.bigTiff ? load64(field, big) : load32(field, big);
-            if ((tag == TagStripByteCounts || tag == TagTileByteCounts) && !file.read(offset, values.data(), length))
+            if (!file.read(layout.bigTiff ? load64(field, big) : load32(field, big), values.data(), length))
                 continue;
         }
-        if ((tag == TagStripByteCounts || tag == TagTileByteCounts) && isIntegerType(type))
-            total += sumOf(values.data(), type, n, big);
+        total += sumOf(values.data(), type, n, big);
     }
     return total;
 }

@@ -75,6 +75,8 @@ public:
     // the file.
     AddResult keepPage(std::shared_ptr<const TiffSource> book, size_t index);
     size_t pageCount() const { return pages_.size(); }
+    // Makes room for that many pages in all.
+    void reserve(size_t pages) { pages_.reserve(pages); }
 
     // What append() would do to book: whether the pages fit its byte order
     // and offset size, and, in bytes, at most how much it adds and about how
