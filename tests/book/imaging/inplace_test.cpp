@@ -120,6 +120,38 @@ private:
     }
 };
 
+// A classic TIFF of three black-and-white pages of 64 × 64 pixels, each
+// strip filled with its page's number, whose directories lie together from
+// `firstDirectory` on.
+QByteArray threePageBook(uint32_t firstDirectory)
+{
+    constexpr uint32_t StripBytes = 64 / 8 * 64;
+    constexpr uint32_t DirectoryBytes = 2 + 9 * 12 + 4;
+    QByteArray book("II*\0", 4);
+    const auto put = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            book.append(char(value >> (8 * i)));
+    };
+    put(firstDirectory, 4);
+    for (char page = 1; page <= 3; ++page)
+        book.append(QByteArray(StripBytes, page));
+    book.append(QByteArray(qsizetype(firstDirectory) - book.size(), '\0'));
+    for (uint32_t page = 0; page < 3; ++page) {
+        put(9, 2);
+        const std::pair<uint16_t, uint32_t> entries[] = {{256, 64}, {257, 64}, {258, 1}, {259, 1}, {262, 0},
+                                                         {273, 8 + page * StripBytes}, {277, 1}, {278, 64},
+                                                         {279, StripBytes}};
+        for (const auto& [tag, value] : entries) {
+            put(tag, 2);
+            put(tag == 273 || tag == 279 ? 4 : 3, 2);  // LONG or SHORT
+            put(1, 4);
+            put(value, 4);
+        }
+        put(page < 2 ? firstDirectory + (page + 1) * DirectoryBytes : 0, 4);
+    }
+    return book;
+}
+
 class ChangeInPlace : public test::PageBooks {
 protected:
     // Where the header of a little-endian book says the first directory is.
@@ -210,6 +242,31 @@ TEST_F(ChangeInPlace, AnOperationWritesOnlyTheDirectoriesItChanges)
     EXPECT_LT(growthOf([&] { return replacePages(book_, 4, bookB_, 1, 1); }, "A2 B2 A4 B1 B3", 5), 2 * page);
     EXPECT_LT(growthOf([&] { return movePage(book_, 3, 1); }, "A4 A2 B2 B1 B3", 5), 2048);
     EXPECT_LT(growthOf([&] { return movePage(book_, 1, 5); }, "A2 B2 B1 B3 A4", 5), 2048);
+}
+
+TEST_F(ChangeInPlace, ALinkAcrossTwoSectorsIsLeftAloneAndTheHeaderSwitches)
+{
+    // The link of the first directory lies at 2046 to 2049 in one book and
+    // at 2048 to 2051 in the other; deleting page 2 switches that link
+    // only where it lies within one 512-byte sector.
+    for (const uint32_t first : {1936u, 1938u}) {
+        SCOPED_TRACE(first);
+        // A new name each time: a book rewritten behind this program's back
+        // would be written anew.
+        book_ = folder_.filePath(QStringLiteral("drei-%1.tif").arg(first));
+        const QByteArray before = threePageBook(first);
+        ASSERT_TRUE(test::writeBytes(book_, before));
+        ASSERT_TRUE(deletePages(book_, 2, 1).ok());
+        const QByteArray after = fileBytes(book_);
+        const bool acrossSectors = first == 1936;
+        EXPECT_EQ(after.mid(4, 4) == before.mid(4, 4), !acrossSectors) << "header";
+        EXPECT_EQ(after.mid(first + 110, 4) == before.mid(first + 110, 4), acrossSectors) << "link of page 1";
+        const std::vector<test::RawPage> pages = test::rawPages(book_);
+        ASSERT_EQ(pages.size(), 2u);
+        EXPECT_EQ(pages[0].front(), QByteArray(512, 1));
+        EXPECT_EQ(pages[1].front(), QByteArray(512, 3));
+        expectReadableByOthers(2);
+    }
 }
 
 TEST_F(ChangeInPlace, ABigTiffBookIsChangedInPlaceToo)
