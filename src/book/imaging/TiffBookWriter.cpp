@@ -264,14 +264,14 @@ uint64_t takenSize(const FileBytes& file, const Layout& layout, const std::vecto
     return total;
 }
 
-// Index of the first entry of the directory `raw` whose tag is not below
-// tag; the entry count if there is none.
-uint64_t entryIndexFrom(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
+// Index of the entry of the directory `raw` with tag, looked for in all
+// its entries, whatever their order; the entry count if it has none.
+uint64_t entryIndexOf(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
 {
     const bool big = format.bigEndian;
     const uint64_t count = format.bigTiff ? load64(raw.data(), big) : load16(raw.data(), big);
     uint64_t i = 0;
-    while (i < count && load16(raw.data() + format.countSize() + i * format.entrySize(), big) < tag)
+    while (i < count && load16(raw.data() + format.countSize() + i * format.entrySize(), big) != tag)
         ++i;
     return i;
 }
@@ -279,8 +279,7 @@ uint64_t entryIndexFrom(const std::vector<uint8_t>& raw, const OutputFormat& for
 bool holdsEntry(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
 {
     const uint64_t count = format.bigTiff ? load64(raw.data(), format.bigEndian) : load16(raw.data(), format.bigEndian);
-    const uint64_t i = entryIndexFrom(raw, format, tag);
-    return i < count && load16(raw.data() + format.countSize() + i * format.entrySize(), format.bigEndian) == tag;
+    return entryIndexOf(raw, format, tag) < count;
 }
 
 // A kept directory without its page number entry and with a blank link.
@@ -291,7 +290,7 @@ std::vector<uint8_t> unnumbered(const std::vector<uint8_t>& raw, const OutputFor
     if (!holdsEntry(raw, format, TagPageNumber))
         return out;
     const uint64_t count = format.bigTiff ? load64(out.data(), format.bigEndian) : load16(out.data(), format.bigEndian);
-    const auto place = out.begin() + qsizetype(format.countSize() + entryIndexFrom(raw, format, TagPageNumber) *
+    const auto place = out.begin() + qsizetype(format.countSize() + entryIndexOf(raw, format, TagPageNumber) *
                                                                         format.entrySize());
     out.erase(place, place + qsizetype(format.entrySize()));
     enc.put(out.data(), count - 1, int(format.countSize()));
