@@ -1,11 +1,15 @@
-// The page sequence commands on the long black-and-white book, as the
-// document window calls them (new pages as black-and-white G4), and on a
-// book of uncompressed colour scans. Each is set against a plain copy of
-// the book file in the same run and against writing the new page's bytes
-// with two flushes, which is what a change in place cannot do without; the
-// growth of the file per operation is printed too.
+// The page sequence commands as the document window calls them (new pages
+// of the black-and-white books as G4) on three books as this program
+// writes them: 1,000 and 5,000 black-and-white G4 pages, and uncompressed
+// colour scans of A4 at 300 dpi, over 2 GiB. The commands run one after
+// the other on the same book, each changing it where it lies, as a user's
+// session does. Each is set against a plain copy of the book file in the
+// same run and against writing the bytes of the page it brings with two
+// flushes, which is what a change in place cannot do without; the growth
+// of the file per command is printed too.
 
 #include "BenchTools.h"
+#include "PageAdmin.h"
 #include "oleImgAdmin.h"
 
 #include <QFile>
@@ -15,8 +19,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -29,7 +33,7 @@ namespace {
 constexpr int G4 = imaging::oleImgAdmin::BlackAndWhiteG4;
 constexpr int G4Info = 26;
 constexpr int Own = 1;  // keep the page's compression
-constexpr int ColourPages = 12;
+constexpr int ColourPages = 84;  // 2.19 GB
 constexpr int LongerBookPages = 5000;
 // A4 at 300 dpi
 constexpr uint32_t ColourWidth = 2480;
@@ -41,6 +45,7 @@ struct Figure {
     const char* name;
     Command command;
     bool bringsAPage;
+    int pagesAdded;
 };
 
 // A book of uncompressed RGB pages of A4 at 300 dpi, each a different
@@ -94,8 +99,8 @@ double pageWriteMs(const QString& scratch, qint64 bytes, int runs)
     });
 }
 
-// Puts the copy of a book on disk, so that an operation's flush does not
-// write the copy as well.
+// Puts a book on disk, so that a command's flush does not write the rest
+// of it as well.
 void settle(const QString& path)
 {
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY);
@@ -106,58 +111,91 @@ void settle(const QString& path)
         throw BenchFailure("flushing " + path.toStdString());
 }
 
-// The figures of the commands on book, named after prefix, with page as
-// the page they bring and compression the command's compression type;
-// returns the name and time of each command.
-std::vector<std::pair<std::string, double>> bookFigures(const std::string& prefix, const SampleBooks& books, const QString& original, const QString& page,
-                 int pages, int compression, int runs)
+void printFigure(const std::string& name, double value)
 {
-    const QString book = books.path(QStringLiteral("page-sequence.tif"));
-    const QString copy = books.path(QStringLiteral("page-sequence-copy.tif"));
+    std::printf("%s: %.3f\n", name.c_str(), value);
+    std::fflush(stdout);
+}
+
+// A book of the pages of original as this program writes it: what a book
+// is after it was saved or changed once here.
+void rewrite(const QString& original, int pages, const QString& book)
+{
+    std::vector<imaging::PageSource> all;
+    for (int i = 1; i <= pages; ++i)
+        all.push_back(imaging::pageOfFile(original, i));
+    const imaging::ImagingError error = imaging::writeBook(book, all);
+    if (!error.ok())
+        throw BenchFailure("writing " + book.toStdString() + ": " + imaging::failureText(error).toStdString());
+}
+
+struct CommandTime {
+    std::string name;
+    double ms;
+};
+
+// The figures of the commands on book, named page_ops_<name>_..., with
+// page as the page they bring and compression the command's compression
+// type. Each round runs every command once on the middle of the book;
+// the best round counts. Returns the time of each command.
+std::vector<CommandTime> bookFigures(const std::string& name, const SampleBooks& books, const QString& book,
+                                     int pages, const QString& page, int compression, int rounds)
+{
     const int info = compression == G4 ? G4Info : 0;
     const Figure figures[] = {
-        {"insert", [&](imaging::oleImgAdmin& a, int at) { return a.Insert(page, 1, 1, at, compression, info); }, true},
-        {"append", [&](imaging::oleImgAdmin& a, int) { return a.Append(page, 1, 1, compression, info); }, true},
+        {"insert", [&](imaging::oleImgAdmin& a, int at) { return a.Insert(page, 1, 1, at, compression, info); }, true,
+         1},
+        {"append", [&](imaging::oleImgAdmin& a, int) { return a.Append(page, 1, 1, compression, info); }, true, 1},
         {"replace", [&](imaging::oleImgAdmin& a, int at) { return a.Replace(page, 1, 1, at, compression, info); },
-         true},
-        {"delete", [](imaging::oleImgAdmin& a, int at) { return a.DeletePages(at, 1); }, false},
-        {"move", [](imaging::oleImgAdmin& a, int at) { return a.MovePage(at, 1); }, false},
+         true, 0},
+        {"delete", [](imaging::oleImgAdmin& a, int at) { return a.DeletePages(at, 1); }, false, -1},
+        // Across half the book, and by a few pages: every directory between
+        // the two places is written anew.
+        {"move_to_front", [](imaging::oleImgAdmin& a, int at) { return a.MovePage(at, 1); }, false, 0},
+        {"move_near", [](imaging::oleImgAdmin& a, int at) { return a.MovePage(at, at - 3); }, false, 0},
     };
-    const auto print = [&](const std::string& name, double value) {
-        std::printf("%s_%s: %.3f\n", prefix.c_str(), name.c_str(), value);
-        std::fflush(stdout);
-    };
-    print("book_mib", double(QFileInfo(original).size()) / (1 << 20));
-    const double plain = bestOfMs(runs, [&] { copyFile(original, copy); });
+    const std::string prefix = "page_ops_" + name + "_";
+    printFigure(prefix + "book_mib", double(QFileInfo(book).size()) / (1 << 20));
+    const QString copy = books.path(QStringLiteral("page-ops-copy.tif"));
+    const double plain = bestOfMs(rounds, [&] { copyFile(book, copy); });
+    const double pageOnly = pageWriteMs(copy, QFileInfo(page).size(), rounds);
+    const double flushesOnly = pageWriteMs(copy, 0, rounds);
     QFile::remove(copy);
-    print("reference_file_copy_ms", plain);
-    const double pageOnly = pageWriteMs(copy, QFileInfo(page).size(), runs);
-    const double flushesOnly = pageWriteMs(copy, 0, runs);
-    QFile::remove(copy);
-    print("reference_page_write_two_flushes_ms", pageOnly);
-    print("reference_two_flushes_ms", flushesOnly);
-    std::vector<std::pair<std::string, double>> times;
+    printFigure(prefix + "cp_ms", plain);
+    printFigure(prefix + "page_write_two_flushes_ms", pageOnly);
+    printFigure(prefix + "two_flushes_ms", flushesOnly);
+
+    settle(book);
+    imaging::oleImgAdmin admin;
+    admin.setImage(book);
+    std::vector<CommandTime> times;
+    std::vector<qint64> growth;
     for (const Figure& figure : figures) {
-        imaging::oleImgAdmin admin;
-        qint64 before = 0;
-        const double ms = bestOfMs(runs, [&] {
-            const imaging::ImagingError error = figure.command(admin, pages / 2);
-            if (!error.ok())
-                throw BenchFailure(prefix + " " + figure.name + ": " + imaging::failureText(error).toStdString());
-        }, [&] {
-            copyFile(original, book);
-            settle(book);
-            before = QFileInfo(book).size();
-            admin.setImage(book);
-        });
-        const std::string name = figure.name;
-        print(name + "_ms", ms);
-        print(name + "_vs_file_copy_ratio", ms / plain);
-        print(name + "_vs_page_write_ratio", ms / (figure.bringsAPage ? pageOnly : flushesOnly));
-        print(name + "_growth_kib", double(QFileInfo(book).size() - before) / 1024);
-        times.emplace_back(name, ms);
+        times.push_back({figure.name, std::numeric_limits<double>::infinity()});
+        growth.push_back(0);
     }
-    QFile::remove(book);
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t f = 0; f < std::size(figures); ++f) {
+            const qint64 before = QFileInfo(book).size();
+            const double ms = bestOfMs(1, [&] {
+                const imaging::ImagingError error = figures[f].command(admin, pages / 2);
+                if (!error.ok())
+                    throw BenchFailure(name + " " + figures[f].name + ": " +
+                                       imaging::failureText(error).toStdString());
+            });
+            pages += figures[f].pagesAdded;
+            times[f].ms = std::min(times[f].ms, ms);
+            growth[f] = QFileInfo(book).size() - before;
+        }
+    }
+    for (size_t f = 0; f < std::size(figures); ++f) {
+        const std::string command = prefix + figures[f].name;
+        printFigure(command + "_ms", times[f].ms);
+        printFigure(command + "_vs_cp_ratio", times[f].ms / plain);
+        printFigure(command + "_vs_page_write_ratio",
+                    times[f].ms / (figures[f].bringsAPage ? pageOnly : flushesOnly));
+        printFigure(command + "_growth_kib", double(growth[f]) / 1024);
+    }
     return times;
 }
 
@@ -165,22 +203,28 @@ std::vector<std::pair<std::string, double>> bookFigures(const std::string& prefi
 
 void pageSequenceFigures(const SampleBooks& books, int pages, int runs)
 {
-    const auto shorter = bookFigures("page", books, books.longBook(), books.onePage(), pages, G4, runs);
-    const QString longer = books.path(QStringLiteral("longer.tif"));
+    const QString book = books.path(QStringLiteral("page-ops.tif"));
+    rewrite(books.longBook(), pages, book);
+    const auto shorter = bookFigures("g4_" + std::to_string(pages), books, book, pages, books.onePage(), G4, runs);
+
+    const QString generated = books.path(QStringLiteral("longer.tif"));
     runProgram(QStringLiteral(PALVENOR_SAMPLEBOOK),
-               {longer, QStringLiteral("--pages"), QString::number(LongerBookPages), QStringLiteral("--seed"),
+               {generated, QStringLiteral("--pages"), QString::number(LongerBookPages), QStringLiteral("--seed"),
                 QStringLiteral("3")});
-    const auto longerTimes = bookFigures("page_5000", books, longer, books.onePage(), LongerBookPages, G4, runs);
+    rewrite(generated, LongerBookPages, book);
+    QFile::remove(generated);
+    const std::string longer = "g4_" + std::to_string(LongerBookPages);
+    const auto longerTimes = bookFigures(longer, books, book, LongerBookPages, books.onePage(), G4, runs);
     for (size_t i = 0; i < longerTimes.size(); ++i)
-        std::printf("page_5000_%s_vs_%d_pages_ratio: %.3f\n", longerTimes[i].first.c_str(), pages,
-                    longerTimes[i].second / shorter[i].second);
-    QFile::remove(longer);
-    const QString colour = books.path(QStringLiteral("colour.tif"));
+        printFigure("page_ops_" + longer + "_" + longerTimes[i].name + "_vs_" + std::to_string(pages) + "_ratio",
+                    longerTimes[i].ms / shorter[i].ms);
+
     const QString colourPage = books.path(QStringLiteral("colour-page.tif"));
-    writeColourBook(colour, ColourPages);
+    writeColourBook(book, ColourPages);
     writeColourBook(colourPage, 1);
-    bookFigures("colour_page", books, colour, colourPage, ColourPages, Own, runs);
-    QFile::remove(colour);
+    bookFigures("colour", books, book, ColourPages, colourPage, Own, runs);
+    QFile::remove(book);
+    QFile::remove(colourPage);
 }
 
 }  // namespace palvenor::bench

@@ -232,51 +232,6 @@ void copyFigures(const SampleBooks& books, const Runs& runs)
     printRatio("copy_book_vs_tiffcp_ratio", ours, reference);
 }
 
-using Edit = std::function<imaging::ImagingError(const QString& book)>;
-
-// Times edit, each run on a fresh copy of original; milliseconds.
-double timeEdit(const char* name, const QString& original, const SampleBooks& books, const Runs& runs,
-                const Edit& edit)
-{
-    const QString book = books.path(QStringLiteral("edited.tif"));
-    return bestOfMs(runs.quickSteps, [&] { check(edit(book), name); }, [&] { copyFile(original, book); });
-}
-
-// The page operations on a page in the middle of the book as the generator
-// wrote it (libtiff's layout, the strips of every page apart), each against
-// a plain copy of the book; and an insert into the book as this program
-// writes it (all strips together), which is what a book is after its first
-// edit.
-void editFigures(const SampleBooks& books, const Runs& runs)
-{
-    const QString copy = books.path(QStringLiteral("plain.tif"));
-    const double plain = bestOfMs(runs.quickSteps, [&] { copyFile(books.longBook(), copy); });
-    const Edit insertOne = [&](const QString& book) {
-        return imaging::insertPages(book, MiddlePage, books.onePage(), 1, 1);
-    };
-    const struct {
-        const char* name;
-        Edit edit;
-    } edits[] = {
-        {"insert", insertOne},
-        {"append", [&](const QString& book) { return imaging::appendPages(book, books.onePage(), 1, 1); }},
-        {"replace",
-         [&](const QString& book) { return imaging::replacePages(book, MiddlePage, books.onePage(), 1, 1); }},
-        {"delete", [](const QString& book) { return imaging::deletePages(book, MiddlePage, 1); }},
-        {"move", [](const QString& book) { return imaging::movePage(book, MiddlePage, 2); }},
-    };
-    print("file_copy_page_edit_ms", plain);
-    for (const auto& e : edits) {
-        const double ms = timeEdit(e.name, books.longBook(), books, runs, e.edit);
-        print((std::string(e.name) + "_page_ms").c_str(), ms);
-        printRatio((std::string(e.name) + "_vs_file_copy_ratio").c_str(), ms, plain);
-    }
-
-    const QString rewritten = books.path(QStringLiteral("rewritten.tif"));
-    check(imaging::writeBook(rewritten, everyPageOf(books.longBook())), "writeBook");
-    print("insert_middle_rewritten_book_ms", timeEdit("insert", rewritten, books, runs, insertOne));
-}
-
 Runs runsFor(bool quick)
 {
     return quick ? Runs{3, 2} : Runs{15, 7};
@@ -307,7 +262,6 @@ int run(bool quick)
     pageTurnFigures(books, runs);
     viewFigures(books, runs);
     copyFigures(books, runs);
-    editFigures(books, runs);
     saveFigures(books, runs.wholeBook);
     pageSequenceFigures(books, BookPages, runs.wholeBook);
     transformFigures(books, BookPages, runs.quickSteps);

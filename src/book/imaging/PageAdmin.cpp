@@ -483,6 +483,7 @@ bool keepsItsPlace(const PageSource& page, const OpenedFile& file, const OpenedF
 ImagingError addPages(BookWriter* writer, const std::vector<PageSource>& pages, OpenFiles& files,
                       const OpenedFile* book)
 {
+    writer->reserve(pages.size());
     for (size_t i = 0; i < pages.size(); ++i) {
         const PageSource& page = pages[i];
         if (page.file.isEmpty() || !page.picture.isNull()) {
@@ -522,18 +523,19 @@ bool syncData(QFile& file)
 #endif
 }
 
-// Points the header of book at the chain that begins at first: one aligned
-// write of the offset.
-bool switchChain(QFile& file, const tiff::Layout& layout, uint64_t first)
+// Switches book over to its new chain: one write of a link within one
+// sector, the header's or that of the last directory kept before the first
+// change.
+bool switchChain(QFile& file, const tiff::Layout& layout, const BookWriter::Commit& commit)
 {
-    const int size = layout.bigTiff ? 8 : 4;
+    const int size = commit.size;
     uint8_t bytes[8] = {};
     for (int i = 0; i < size; ++i)
-        bytes[i] = uint8_t(first >> (layout.bigEndian ? 8 * (size - 1 - i) : 8 * i));
+        bytes[i] = uint8_t(commit.value >> (layout.bigEndian ? 8 * (size - 1 - i) : 8 * i));
 #ifdef Q_OS_UNIX
-    return ::pwrite(file.handle(), bytes, size_t(size), off_t(layout.bigTiff ? 8 : 4)) == size;
+    return ::pwrite(file.handle(), bytes, size_t(size), off_t(commit.position)) == size;
 #else
-    return file.seek(layout.bigTiff ? 8 : 4) && file.write(reinterpret_cast<const char*>(bytes), size) == size;
+    return file.seek(qint64(commit.position)) && file.write(reinterpret_cast<const char*>(bytes), size) == size;
 #endif
 }
 
@@ -551,10 +553,12 @@ ImagingError simulatedCrash(const QString& target)
     return writeFailed(target, QStringLiteral("simulierter Absturz"));
 }
 
-// Commits the pages to book where it lies: the new pages and a new
-// directory chain go after its end, are flushed, and then the header is
-// switched to the new chain and flushed again. A crash before the switch
-// leaves the old book, one after it the new. Nothing, if the whole book is
+// Commits the pages to book where it lies: the new pages and the
+// directories that cannot stay where they lie go after its end, are
+// flushed, and then one link (the header's, or that of the last directory
+// before the first change) is switched to the new chain and flushed again.
+// A crash before the switch leaves the old book, one after it the new.
+// Nothing, if the whole book is
 // to be written anew instead: it changed on disk, it would have to become
 // BigTIFF, the pages do not fit its byte order, or more than half of it
 // would then be space no page uses.
@@ -576,9 +580,9 @@ std::optional<ImagingError> commitInPlace(const QString& target, const std::vect
     if (!file.open(QIODevice::ReadWrite))
         return writeFailure(target, file.errorString());
     FileSink sink(&file, size);
-    uint64_t first = 0;
+    BookWriter::Commit commit;
     const int failAfter = g_failAfterPages;
-    const BookWriter::WriteResult result = writer.append(sink, source, &first, injectedFault());
+    const BookWriter::WriteResult result = writer.append(sink, source, &commit, injectedFault());
     if (result == BookWriter::WriteResult::MixedByteOrder)
         return std::nullopt;
     if (result != BookWriter::WriteResult::Ok || !sink.flush() || !syncData(file)) {
@@ -587,11 +591,11 @@ std::optional<ImagingError> commitInPlace(const QString& target, const std::vect
         return result == BookWriter::WriteResult::Stopped ? simulatedFault(target, failAfter)
                                                           : writeFailed(target, reason);
     }
-    if (crashesAt(fault_injection::CommitStep::BeforeHeader))
+    if (crashesAt(fault_injection::CommitStep::BeforeSwitch))
         return simulatedCrash(target);
-    if (!switchChain(file, source.layout, first))
+    if (!switchChain(file, source.layout, commit))
         return writeFailed(target, QString::fromLocal8Bit(std::strerror(errno)));
-    if (crashesAt(fault_injection::CommitStep::AfterHeader))
+    if (crashesAt(fault_injection::CommitStep::AfterSwitch))
         return simulatedCrash(target);
     if (!syncData(file))
         return writeFailed(target, QString::fromLocal8Bit(std::strerror(errno)));

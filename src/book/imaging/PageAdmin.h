@@ -45,9 +45,10 @@ inline PageSource pageOfFile(const QString& file, int page)
 }
 
 // Writes a multi-page TIFF from the given pages. A book that is the target
-// and gives pages of its own is changed where it lies: the new pages and a
-// new chain of directories go after its end, and the header, switched to
-// the new chain in one write once they are on disk, commits the change.
+// and gives pages of its own is changed where it lies: the new pages and
+// the directories that cannot stay where they lie go after its end, and
+// one link, switched to the new chain once they are on disk, commits the
+// change.
 // It is written anew instead (as below) when it changed on disk since it
 // was opened, would outgrow a classic TIFF, or would then hold more space
 // that no page uses than pages.
@@ -100,8 +101,8 @@ namespace fault_injection {
 // a negative number disarms it.
 void failAfterPages(int pages);
 // Makes the next change of a book in place stop as if the program died at
-// the step: before or after the header is switched to the new chain.
-enum class CommitStep { None, BeforeHeader, AfterHeader };
+// the step: before or after the link is switched to the new chain.
+enum class CommitStep { None, BeforeSwitch, AfterSwitch };
 void crashAt(CommitStep step);
 }  // namespace fault_injection
 

@@ -250,47 +250,52 @@ uint64_t takenSize(const FileBytes& file, const Layout& layout, const std::vecto
         if (size == 0 || n > file.size() / uint64_t(size))
             continue;
         const uint64_t length = n * uint64_t(size);
+        const bool apart = length > format.inlineCapacity();
+        total += apart ? padded(length) : 0;
+        if ((tag != TagStripByteCounts && tag != TagTileByteCounts) || !isIntegerType(type))
+            continue;
         const uint8_t* field = at + (layout.bigTiff ? 12 : 8);
         std::vector<uint8_t> values(field, field + std::min(length, format.inlineCapacity()));
-        if (length > format.inlineCapacity()) {
-            total += padded(length);
+        if (apart) {
             values.resize(size_t(length));
-            const uint64_t offset = layout.bigTiff ? load64(field, big) : load32(field, big);
-            if ((tag == TagStripByteCounts || tag == TagTileByteCounts) && !file.read(offset, values.data(), length))
+            if (!file.read(layout.bigTiff ? load64(field, big) : load32(field, big), values.data(), length))
                 continue;
         }
-        if ((tag == TagStripByteCounts || tag == TagTileByteCounts) && isIntegerType(type))
-            total += sumOf(values.data(), type, n, big);
+        total += sumOf(values.data(), type, n, big);
     }
     return total;
 }
 
-// A kept directory with its page number set to index of total and a blank
-// link; an entry for the page number is added where it has none.
-std::vector<uint8_t> renumbered(const std::vector<uint8_t>& raw, const OutputFormat& format, const Encoder& enc,
-                                size_t index, size_t total)
+// Index of the entry of the directory `raw` with tag, looked for in all
+// its entries, whatever their order; the entry count if it has none.
+uint64_t entryIndexOf(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
 {
-    std::vector<uint8_t> out(raw.begin(), raw.end() - qsizetype(format.nextSize()));
     const bool big = format.bigEndian;
-    const uint64_t count = format.bigTiff ? load64(out.data(), big) : load16(out.data(), big);
-    std::vector<uint8_t> number;
-    enc.put(number, TagPageNumber, 2);
-    enc.put(number, TypeShort, 2);
-    enc.put(number, 2, format.bigTiff ? 8 : 4);
-    enc.put(number, index, 2);  // counted from 0, then the number of pages
-    enc.put(number, total, 2);
-    number.resize(size_t(format.entrySize()), 0);
+    const uint64_t count = format.bigTiff ? load64(raw.data(), big) : load16(raw.data(), big);
     uint64_t i = 0;
-    while (i < count && load16(out.data() + format.countSize() + i * format.entrySize(), big) < TagPageNumber)
+    while (i < count && load16(raw.data() + format.countSize() + i * format.entrySize(), big) != tag)
         ++i;
-    const auto place = out.begin() + qsizetype(format.countSize() + i * format.entrySize());
-    if (i < count && load16(&*place, big) == TagPageNumber) {
-        std::copy(number.begin(), number.end(), place);
-    } else {
-        out.insert(place, number.begin(), number.end());
-        enc.put(out.data(), count + 1, int(format.countSize()));
-    }
-    out.resize(out.size() + format.nextSize(), 0);
+    return i;
+}
+
+bool holdsEntry(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
+{
+    const uint64_t count = format.bigTiff ? load64(raw.data(), format.bigEndian) : load16(raw.data(), format.bigEndian);
+    return entryIndexOf(raw, format, tag) < count;
+}
+
+// A kept directory without its page number entry and with a blank link.
+std::vector<uint8_t> unnumbered(const std::vector<uint8_t>& raw, const OutputFormat& format, const Encoder& enc)
+{
+    std::vector<uint8_t> out(raw.begin(), raw.end());
+    std::fill(out.end() - qsizetype(format.nextSize()), out.end(), 0);
+    if (!holdsEntry(raw, format, TagPageNumber))
+        return out;
+    const uint64_t count = format.bigTiff ? load64(out.data(), format.bigEndian) : load16(out.data(), format.bigEndian);
+    const auto place = out.begin() + qsizetype(format.countSize() + entryIndexOf(raw, format, TagPageNumber) *
+                                                                        format.entrySize());
+    out.erase(place, place + qsizetype(format.entrySize()));
+    enc.put(out.data(), count - 1, int(format.countSize()));
     return out;
 }
 
@@ -478,9 +483,41 @@ BookWriter::AddResult BookWriter::keepPage(std::shared_ptr<const TiffSource> boo
     if (page.keptBytes.empty())
         return AddResult::Corrupt;
     page.keptSize = takenSize(*book->bytes, book->layout, page.keptBytes);
+    page.keptIndex = index;
+    page.numbered = holdsEntry(page.keptBytes, OutputFormat{book->layout.bigTiff, book->layout.bigEndian},
+                               TagPageNumber);
     page.source = std::move(book);
     pages_.push_back(std::move(page));
     return AddResult::Ok;
+}
+
+// A kept page stays where it lies at place index of the new chain when it
+// holds that place in book already and carries no page number.
+bool BookWriter::staysInPlace(const Page& page, const TiffSource& book, size_t index) const
+{
+    return !page.keptBytes.empty() && page.source.get() == &book && page.keptIndex == index && !page.numbered;
+}
+
+BookWriter::Reuse BookWriter::reuseIn(const TiffSource& book) const
+{
+    const size_t n = book.layout.directories.size();
+    const size_t m = pages_.size();
+    Reuse reuse;
+    while (reuse.before < std::min(m, n) && staysInPlace(pages_[reuse.before], book, reuse.before))
+        ++reuse.before;
+    if (reuse.before > 0) {
+        // The link that switches the book over must lie within one sector,
+        // so that no crash can leave half of it written.
+        const Page& last = pages_[reuse.before - 1];
+        const uint64_t linkSize = book.layout.bigTiff ? 8 : 4;
+        const uint64_t link = book.layout.directories[reuse.before - 1] + last.keptBytes.size() - linkSize;
+        if (link / 512 != (link + linkSize - 1) / 512)
+            reuse.before = 0;
+    }
+    while (reuse.before + reuse.after < std::min(m, n) &&
+           staysInPlace(pages_[m - 1 - reuse.after], book, n - 1 - reuse.after))
+        ++reuse.after;
+    return reuse;
 }
 
 BookWriter::AppendEstimate BookWriter::estimateAppend(const TiffSource& book) const
@@ -488,10 +525,12 @@ BookWriter::AppendEstimate BookWriter::estimateAppend(const TiffSource& book) co
     AppendEstimate estimate;
     estimate.growth = 1;  // the padding to a word boundary
     estimate.live = book.layout.bigTiff ? 16 : 8;
-    const uint64_t entrySize = book.layout.bigTiff ? 20 : 12;
-    for (const Page& p : pages_) {
+    const Reuse reuse = reuseIn(book);
+    for (size_t i = 0; i < pages_.size(); ++i) {
+        const Page& p = pages_[i];
+        const bool written = i >= reuse.before && i + reuse.after < pages_.size();
         if (!p.keptBytes.empty()) {
-            estimate.growth += p.keptBytes.size() + entrySize;
+            estimate.growth += written ? p.keptBytes.size() : 0;
             estimate.live += p.keptSize;
             continue;
         }
@@ -728,18 +767,34 @@ BookWriter::WriteResult BookWriter::write(ByteSink& sink, const std::function<bo
     const auto bigEndianPages = size_t(
         std::count_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.source->layout.bigEndian; }));
     const bool bigEndian = wide != pages_.end() ? wide->source->layout.bigEndian : bigEndianPages * 2 > pages_.size();
-    return writeFrom(sink, needsBigTiff(), bigEndian, 0, nullptr, afterPage);
+    return writeFrom(sink, needsBigTiff(), bigEndian, 0, 0, pages_.size(), 0, nullptr, afterPage);
 }
 
-BookWriter::WriteResult BookWriter::append(ByteSink& sink, const TiffSource& book, uint64_t* firstDirectory,
+BookWriter::WriteResult BookWriter::append(ByteSink& sink, const TiffSource& book, Commit* commit,
                                            const std::function<bool(size_t)>& afterPage)
 {
-    return writeFrom(sink, book.layout.bigTiff, book.layout.bigEndian, book.bytes->size(), firstDirectory,
-                     afterPage);
+    const std::vector<uint64_t>& chain = book.layout.directories;
+    const Reuse reuse = reuseIn(book);
+    const size_t last = pages_.size() - reuse.after;
+    const uint64_t tail = reuse.after > 0 ? chain[chain.size() - reuse.after] : 0;
+    uint64_t first = tail;
+    if (reuse.before < last) {
+        const WriteResult result = writeFrom(sink, book.layout.bigTiff, book.layout.bigEndian, book.bytes->size(),
+                                             reuse.before, last, tail, &first, afterPage);
+        if (result != WriteResult::Ok)
+            return result;
+    }
+    commit->size = book.layout.bigTiff ? 8 : 4;
+    commit->value = first;
+    commit->position = reuse.before == 0 ? uint64_t(commit->size)
+                                         : chain[reuse.before - 1] + pages_[reuse.before - 1].keptBytes.size() -
+                                               uint64_t(commit->size);
+    return WriteResult::Ok;
 }
 
 BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool bigEndian, uint64_t start,
-                                              uint64_t* firstDirectory, const std::function<bool(size_t)>& afterPage)
+                                              size_t first, size_t last, uint64_t tail, uint64_t* firstDirectory,
+                                              const std::function<bool(size_t)>& afterPage)
 {
     const OutputFormat format{bigTiff, bigEndian};
     for (const Page& p : pages_)
@@ -754,12 +809,12 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
     // page's directory as it will be, but for its link.
     std::vector<std::vector<OutEntry>> directories(total);
     std::vector<std::vector<uint8_t>> kept(total);
-    std::vector<uint64_t> directoryAt(total + 1);
+    std::vector<uint64_t> directoryAt(total);
     uint64_t at = start == 0 ? headerSize : start + (start & 1);
-    for (size_t i = 0; i < total; ++i) {
+    for (size_t i = first; i < last; ++i) {
         const Page& page = pages_[i];
         if (!page.keptBytes.empty()) {
-            kept[i] = renumbered(page.keptBytes, format, enc, i, total);
+            kept[i] = unnumbered(page.keptBytes, format, enc);
             directoryAt[i] = at;
             at += kept[i].size();
             continue;
@@ -769,21 +824,16 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
         OutEntry subfile = generated(TagNewSubfileType, TypeLong, 1);
         enc.put(subfile.own, FileTypePage, 4);
         out.push_back(std::move(subfile));
-        OutEntry number = generated(TagPageNumber, TypeShort, 2);
-        enc.put(number.own, i, 2);  // counted from 0, then the number of pages
-        enc.put(number.own, total, 2);
-        out.push_back(std::move(number));
         Assembler::sortByTag(out);
         directoryAt[i] = at;
         at = assembler.placeDirectory(out, at);
     }
-    directoryAt[total] = at;
 
     // All data follows the directories, page after page without gaps, so
     // that runs of pages which lie together in their file are copied in one
     // piece, now and when this book is edited again.
     std::vector<std::vector<Assembler::Piece>> data(total);
-    for (size_t i = 0; i < total; ++i)
+    for (size_t i = first; i < last; ++i)
         assembler.placeData(pages_[i].directory, pages_[i].source->bytes.get(), pages_[i].source->layout.bigEndian,
                             directories[i], at, data[i]);
 
@@ -805,9 +855,9 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
         buffer.push_back(0);  // directories begin on a word boundary
     }
     if (firstDirectory)
-        *firstDirectory = directoryAt[0];
-    for (size_t i = 0; i < total; ++i) {
-        const uint64_t next = i + 1 < total ? directoryAt[i + 1] : 0;
+        *firstDirectory = directoryAt[first];
+    for (size_t i = first; i < last; ++i) {
+        const uint64_t next = i + 1 < last ? directoryAt[i + 1] : tail;
         if (kept[i].empty()) {
             assembler.encode(directories[i], next, buffer);
         } else {
@@ -847,14 +897,14 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
         run = piece.blob;
         return true;
     };
-    for (size_t i = 0; i < total; ++i) {
+    for (size_t i = first; i < last; ++i) {
         for (const Assembler::Piece& piece : data[i])
             if (!add(piece))
                 return WriteResult::SinkFailed;
         if (afterPage) {
             if (!flushRun())
                 return WriteResult::SinkFailed;
-            if (!afterPage(i + 1))
+            if (!afterPage(i + 1 - first))
                 return WriteResult::Stopped;
         }
     }

@@ -6,10 +6,16 @@
 // strips or tiles are copied unchanged, and only the entries that hold file
 // positions or the page's place in the book are written anew.
 //
-// A book can also be changed where it lies: the new pages and a new chain
-// of directories go after its end, and the directories of the pages it
-// keeps are copied as they are, pointing at their strips and values where
-// they lie already; only the header then has to change (see append()).
+// A book can also be changed where it lies: the new pages and new
+// directories go after its end. The stretches of its chain that stay as
+// they are (the pages before the first change, those after the last) are
+// linked in where they lie; the directories between are copied, pointing
+// at their strips and values where they lie already. One link then
+// switches the book over (see append()).
+//
+// Pages carry no page number entry: it holds the page's place and the
+// number of pages, so every insertion or deletion would change every
+// directory, and a stale one would misinform the readers that use it.
 //
 // The new file is written front to back in one pass: first the directories of
 // all pages with their out-of-line values, then the strip data of all pages
@@ -67,11 +73,14 @@ public:
     AddResult addPage(std::shared_ptr<const TiffSource> source, size_t index,
                       const std::vector<Entry>& added = {});
     // Adds directory `index` of book as the next page of an append() to
-    // that book (kept pages are for append() only): its directory is copied
-    // with only its page number and its link changed. Corrupt if the
-    // directory does not lie within the file.
+    // that book (kept pages are for append() only): its directory stays
+    // where it lies, or is copied with only its link changed and its page
+    // number entry dropped. Corrupt if the directory does not lie within
+    // the file.
     AddResult keepPage(std::shared_ptr<const TiffSource> book, size_t index);
     size_t pageCount() const { return pages_.size(); }
+    // Makes room for that many pages in all.
+    void reserve(size_t pages) { pages_.reserve(pages); }
 
     // What append() would do to book: whether the pages fit its byte order
     // and offset size, and, in bytes, at most how much it adds and about how
@@ -83,11 +92,21 @@ public:
     };
     AppendEstimate estimateAppend(const TiffSource& book) const;
 
+    // The one write that switches a book over to the chain append() made:
+    // `value`, `size` bytes in the book's byte order, at `position` (the
+    // header's link, or the link of the last directory kept before the
+    // first change). It never spans two disk sectors.
+    struct Commit {
+        uint64_t position = 0;
+        uint64_t value = 0;
+        int size = 0;
+    };
+
     // Writes after the end of book, whose pages are the kept ones, the data
-    // of the other pages and a directory chain of all; the book's header is
-    // left as it is. firstDirectory receives where the new chain begins;
-    // afterPage as for write().
-    WriteResult append(ByteSink& sink, const TiffSource& book, uint64_t* firstDirectory,
+    // of the other pages and the directories that cannot stay where they
+    // lie; the book itself is left as it is. commit receives the write that
+    // switches it over; afterPage as for write().
+    WriteResult append(ByteSink& sink, const TiffSource& book, Commit* commit,
                        const std::function<bool(size_t)>& afterPage = {});
 
     // Writes every page. afterPage(n), if given, runs once the data of n
@@ -130,6 +149,8 @@ private:
         Directory directory;
         std::vector<uint8_t> keptBytes;  // a kept page's directory as it lies in its book
         uint64_t keptSize = 0;           // bytes of its book a kept page takes
+        size_t keptIndex = 0;            // its place in its book's chain
+        bool numbered = false;           // its directory holds a page number entry
         bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
     };
     class Assembler;  // lays the new file out and encodes its directories
@@ -141,10 +162,19 @@ private:
     static std::vector<PointedData> pointedData(const FileBytes& file, const std::vector<Entry>& all,
                                                 bool bigEndian);
     static uint64_t sizeBound(const Directory& directory);
-    // Writes the pages from offset start on (from the beginning: with a
-    // header), in the given offset size and byte order.
-    WriteResult writeFrom(ByteSink& sink, bool bigTiff, bool bigEndian, uint64_t start, uint64_t* firstDirectory,
-                          const std::function<bool(size_t)>& afterPage);
+    // The pages an append() to book leaves where they lie: the first
+    // `before` and the last `after`.
+    struct Reuse {
+        size_t before = 0;
+        size_t after = 0;
+    };
+    Reuse reuseIn(const TiffSource& book) const;
+    bool staysInPlace(const Page& page, const TiffSource& book, size_t index) const;
+    // Writes pages [first, last) from offset start on (from the beginning:
+    // with a header), in the given offset size and byte order, the last
+    // linked to tail. firstDirectory receives where the first one begins.
+    WriteResult writeFrom(ByteSink& sink, bool bigTiff, bool bigEndian, uint64_t start, size_t first, size_t last,
+                          uint64_t tail, uint64_t* firstDirectory, const std::function<bool(size_t)>& afterPage);
 
     std::vector<Page> pages_;
     std::unique_ptr<ReadWindow> keptWindow_;  // over the book of the kept pages, whose directories lie together

@@ -62,12 +62,13 @@ protected:
         return text;
     }
 
-    // Page number tags "0/n 1/n ..." of a book of n pages.
-    static std::string numberedPages(int n)
+    // What pageNumberTags reads from a book of n pages as this program
+    // writes them: none carries a page number.
+    static std::string unnumberedPages(int n)
     {
         std::string text;
         for (int i = 0; i < n; ++i)
-            text += (i ? " " : "") + std::to_string(i) + "/" + std::to_string(n);
+            text += i ? " -" : "-";
         return text;
     }
 

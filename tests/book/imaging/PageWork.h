@@ -15,7 +15,10 @@ namespace palvenor::imaging::test {
 
 // The operations, by name: page sequence changes, a changed page saved, the
 // whole book turned (every page decoded, rotated and encoded again), and
-// the book saved under a second name.
+// the book saved under a second name. Changed in place, a book switches
+// over by the link of its first page's directory when page 2 is inserted,
+// replaced or deleted, and by the header's link when its first page moves
+// or changes.
 inline const char* const kPageWorks[] = {"insert", "move", "changed", "replace", "delete", "rotate", "saveas"};
 
 inline QImage changedPicture(const QImage& page)

@@ -309,7 +309,8 @@ inline std::vector<uint16_t> compressionsOfPages(const QString& path)
     return found;
 }
 
-// "index/total" of every page's page number tag, separated by spaces.
+// "index/total" of every page's page number tag, "-" for a page without
+// one, separated by spaces.
 inline std::string pageNumberTags(const QString& path)
 {
     std::string text;
@@ -318,9 +319,9 @@ inline std::string pageNumberTags(const QString& path)
         return text;
     do {
         uint16_t index = 0, total = 0;
-        if (!TIFFGetField(tif.get(), TIFFTAG_PAGENUMBER, &index, &total))
-            index = total = 9999;
-        text += (text.empty() ? "" : " ") + std::to_string(index) + "/" + std::to_string(total);
+        const bool numbered = TIFFGetField(tif.get(), TIFFTAG_PAGENUMBER, &index, &total);
+        text += (text.empty() ? "" : " ") +
+                (numbered ? std::to_string(index) + "/" + std::to_string(total) : std::string("-"));
     } while (TIFFReadDirectory(tif.get()));
     return text;
 }

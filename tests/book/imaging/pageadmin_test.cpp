@@ -30,7 +30,7 @@ TEST_F(PageOperations, AppendPutsTheSourcePagesAfterTheLastPage)
     e = appendPages(book_, bookB_, 2, 1);
     ASSERT_TRUE(e.ok()) << codeText(e);
     EXPECT_EQ(sequenceOf(book_), "A1 A2 A3 A4 A5 B1 B2 B3 B2");
-    EXPECT_EQ(test::pageNumberTags(book_), numberedPages(9));
+    EXPECT_EQ(test::pageNumberTags(book_), unnumberedPages(9));
     EXPECT_EQ(test::directoryCount(book_), 9);
 }
 
@@ -40,7 +40,7 @@ TEST_F(PageOperations, AppendToAMissingBookMakesANewOne)
     const ImagingError e = appendPages(fresh, bookB_, 2, -1);
     ASSERT_TRUE(e.ok()) << codeText(e);
     EXPECT_EQ(sequenceOf(fresh), "B2 B3");
-    EXPECT_EQ(test::pageNumberTags(fresh), numberedPages(2));
+    EXPECT_EQ(test::pageNumberTags(fresh), unnumberedPages(2));
 }
 
 TEST_F(PageOperations, InsertPutsThePagesBeforeThePosition)
@@ -54,7 +54,7 @@ TEST_F(PageOperations, InsertPutsThePagesBeforeThePosition)
         const ImagingError e = insertPages(book_, position, bookB_, 1, 2);
         ASSERT_TRUE(e.ok()) << codeText(e);
         EXPECT_EQ(sequenceOf(book_), expected);
-        EXPECT_EQ(test::pageNumberTags(book_), numberedPages(7));
+        EXPECT_EQ(test::pageNumberTags(book_), unnumberedPages(7));
     }
 }
 
@@ -107,7 +107,9 @@ TEST_F(PageOperations, MoveTakesThePageToItsNewPlace)
         const ImagingError e = movePage(book_, c.from, c.to);
         ASSERT_TRUE(e.ok()) << codeText(e);
         EXPECT_EQ(sequenceOf(book_), c.expected);
-        EXPECT_EQ(test::pageNumberTags(book_), numberedPages(5));
+        if (c.from != c.to) {  // a page left in its place leaves the book untouched
+            EXPECT_EQ(test::pageNumberTags(book_), unnumberedPages(5));
+        }
     }
 }
 
@@ -188,7 +190,7 @@ TEST_F(PageOperations, PagesOfABookChangedTwiceAreStillTheOriginals)
     ASSERT_TRUE(replacePages(book_, 8, bookB_, 3, 1).ok());
     ASSERT_TRUE(insertPages(book_, 3, book_, 1, 2).ok());
     EXPECT_EQ(sequenceOf(book_), "M1 M2 M1 M2 M3 M4 A2 A3 A4 B3");
-    EXPECT_EQ(test::pageNumberTags(book_), numberedPages(10));
+    EXPECT_EQ(test::pageNumberTags(book_), unnumberedPages(10));
 }
 
 TEST_F(PageOperations, BadPageNumbersLeaveTheBookAsItWas)

@@ -183,7 +183,7 @@ protected:
         ASSERT_TRUE(e.ok()) << failureText(e).toStdString();
         EXPECT_TRUE(test::rawPages(book)[0] == marker);
         expectPagesAsBefore(book, 2, before);
-        EXPECT_EQ(test::pageNumberTags(book), numberedPages(n + 1));
+        EXPECT_EQ(test::pageNumberTags(book), unnumberedPages(n + 1));
     }
 
     static inline std::unique_ptr<QTemporaryDir> made_;
