@@ -133,19 +133,21 @@ TEST(BookOcrMenu, OnlyAChangedPageIsRecognisedAgain) {
     EXPECT_EQ(scene.ocrText().left(second), first.left(second));
 }
 
-TEST(BookOcrMenu, CancellingLeavesTheOcrWindowAsItWas) {
+TEST(BookOcrMenu, CancellingLeavesTheOcrWindowAsItWasAndOneRunGoesAtATime) {
     BookOcrScene scene;
     ASSERT_FALSE(scene.bookFile.isEmpty());
     scene.frame.ocr().window().RTF0->setPlainText(QStringLiteral("früher erkannt"));
     QSignalSpy finished(&scene.run(), &BookOcrRun::finished);
     scene.prompter.answerInput(QString());
     scene.entry("mnuBookOcr")->trigger();
+    scene.entry("mnuOcrPdf")->trigger();  // one run at a time
     scene.window->findChild<QPushButton*>(QStringLiteral("BookOcrCancel"))->click();
     ASSERT_TRUE(finished.wait(kLongestRunMs));
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_FALSE(scene.run().running());
     EXPECT_EQ(scene.ocrText(), QStringLiteral("früher erkannt"));
-    EXPECT_EQ(scene.prompter.shown().size(), 1u);  // the range question only
+    ASSERT_EQ(scene.prompter.shown().size(), 2u);
+    EXPECT_EQ(scene.prompter.shown()[1].text, QStringLiteral("Die Texterkennung des Buches läuft schon."));
 }
 
 TEST(BookOcrMenu, PdfAndAltoAreSavedFromTheMenuRecognisingTheBookFirst) {
