@@ -38,6 +38,7 @@ public:
     std::optional<QString> saveFileName(const QString& title, const QString&, const QString&, int*) override {
         fail(title);
     }
+    std::optional<QString> folderName(const QString& title, const QString&) override { fail(title); }
     int execDialog(QDialog&) override { fail(QStringLiteral("a dialog")); }
 
 private:

@@ -72,6 +72,7 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> folderName(const QString&, const QString&) override { return std::nullopt; }
     int execDialog(QDialog&) override { return 0; }
 
     QString last;

@@ -1,5 +1,6 @@
 #include "DocumentCommands.h"
 
+#include "BookOcrCommands.h"
 #include "ImageAcquisition.h"
 #include "OcrService.h"
 #include "PageSequenceMenu.h"
@@ -19,6 +20,7 @@ void attachDocumentCommands(frmSample& window, OcrService& ocr) {
     installPageTransformCommands(window);
     acquire::installAcquisitionCommands(window);
     installScanCommands(window);
+    installBookOcrCommands(window, ocr);
 }
 
 }  // namespace palvenor

@@ -42,10 +42,12 @@ public:
     // releases everything and the window saves its settings.
     void unloadWindow();
 
+    // Shows the OCR window in front and active.
+    void showWindow();
+
 private:
     bool copySelection(frmSample& document);
     QRect pageArea() const;
-    void showWindow();
 
     Prompter& prompter_;
     EngineFactory makeEngine_;

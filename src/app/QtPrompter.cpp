@@ -77,6 +77,12 @@ std::optional<QString> QtPrompter::saveFileName(const QString& title, const QStr
     return file;
 }
 
+std::optional<QString> QtPrompter::folderName(const QString& title, const QString& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(owner(), title, folder);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
 int QtPrompter::execDialog(QDialog& dialog) { return dialog.exec(); }
 
 }  // namespace palvenor

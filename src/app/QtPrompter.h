@@ -22,6 +22,7 @@ public:
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                         const QString& filter, int* filterIndex) override;
+    std::optional<QString> folderName(const QString& title, const QString& folder) override;
     int execDialog(QDialog& dialog) override;
 
 private:

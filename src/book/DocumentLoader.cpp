@@ -40,7 +40,8 @@ constexpr const char* kShownDocumentCommands[] = {
     "mnuAnnotation", "mnuDeletePage", "mnuSend", "mnuCopyPage", "mnuDrag", "mnuToolbar", "mnuOptions", "seite",
     "buchseite", "rechts", "links", "gross", "klein", "speichern", "druck", "AddScan", "hand",
     "zeiger", "freihand", "high", "linie", "rechtoffen", "rechtvoll", "bemerkung", "notiz",
-    "dtext", "stempel", "bildein", "bildref", "mark", "mnuRescan", "mnuAppend", "mnuInsert", "Command1", "mnuVersatz"};
+    "dtext", "stempel", "bildein", "bildref", "mark", "mnuRescan", "mnuAppend", "mnuInsert", "Command1", "mnuVersatz",
+    "mnuBookOcr", "mnuOcrPdf", "mnuOcrAlto"};
 
 constexpr const char* kViewModeButtons[] = {"einzeln", "kombination", "album"};
 

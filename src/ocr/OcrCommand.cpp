@@ -29,14 +29,12 @@ std::optional<OcrLanguage> languageNamed(const QString& name) {
     return std::nullopt;
 }
 
-bool readPages(const QString& text, OcrCommandRequest* request) {
-    static const QRegularExpression range(QStringLiteral("^(\\d{1,5})-(\\d{1,5})$"));
-    const QRegularExpressionMatch match = range.match(text);
-    if (!match.hasMatch()) return false;
+void readPages(const QString& text, OcrCommandRequest* request, QString* error) {
+    const std::optional<PageRange> range = parsePageRange(text, error);
+    if (!range) return;
     request->wholeBook = false;
-    request->firstPage = match.captured(1).toInt();
-    request->lastPage = match.captured(2).toInt();
-    return true;
+    request->firstPage = range->first;
+    request->lastPage = range->last;
 }
 
 const std::pair<const char*, OcrCommandRequest::Output> kOutputs[] = {
@@ -61,7 +59,7 @@ bool readOption(const QString& option, const QString& value, OcrCommandRequest* 
         return true;
     }
     if (option == QLatin1String("--pages")) {
-        if (!readPages(value, request)) *error = QStringLiteral("Ungültige Seitenangabe %1; erwartet wird A-B.").arg(quoted(value));
+        readPages(value, request, error);
     } else if (option == QLatin1String("--lang")) {
         if (const auto language = languageNamed(value))
             request->language = *language;
@@ -108,13 +106,6 @@ int bookPageCount(const QString& path, QString* error) {
     return book->pageCount();
 }
 
-// Whether a file can be made in folder, tried with a file that is removed
-// at once.
-bool canWriteIn(const QString& folder) {
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".palvenor-ocr-XXXXXX")));
-    return QFileInfo(folder).isDir() && probe.open();
-}
-
 // The folder the output goes into: the ALTO folder itself, or the folder
 // it is made in; else the folder of the output file.
 bool outputPlaceWritable(const OcrCommandRequest& request) {
@@ -155,6 +146,36 @@ bool recognise(const OcrCommandRequest& request, QTextStream& err, std::vector<B
 
 }  // namespace
 
+std::optional<PageRange> parsePageRange(const QString& text, QString* error) {
+    static const QRegularExpression range(QStringLiteral("^(\\d{1,5})-(\\d{1,5})$"));
+    const QRegularExpressionMatch match = range.match(text);
+    if (!match.hasMatch()) {
+        *error = QStringLiteral("Ungültige Seitenangabe %1; erwartet wird A-B.").arg(quoted(text));
+        return std::nullopt;
+    }
+    return PageRange{match.captured(1).toInt(), match.captured(2).toInt()};
+}
+
+bool rangeInBook(const PageRange& range, int pageCount, QString* error) {
+    if (range.first >= 1 && range.last >= range.first && range.last <= pageCount) return true;
+    *error = QStringLiteral("Die Seiten %1-%2 liegen nicht im Buch; es hat %3 Seiten.")
+                 .arg(range.first)
+                 .arg(range.last)
+                 .arg(pageCount);
+    return false;
+}
+
+bool isTheBook(const QString& output, const QString& book, QString* error) {
+    if (QFileInfo(output).canonicalFilePath() != QFileInfo(book).canonicalFilePath()) return false;
+    *error = QStringLiteral("Die Ausgabe %1 ist das Buch selbst.").arg(quoted(output));
+    return true;
+}
+
+bool canWriteIn(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".palvenor-ocr-XXXXXX")));
+    return QFileInfo(folder).isDir() && probe.open();
+}
+
 std::optional<OcrCommandRequest> parseOcrArguments(const QStringList& arguments, QString* error) {
     OcrCommandRequest request;
     bool outputSeen = false;
@@ -188,17 +209,8 @@ bool checkOcrRequest(OcrCommandRequest& request, QString* error) {
         request.firstPage = 1;
         request.lastPage = pageCount;
     }
-    if (request.firstPage < 1 || request.lastPage < request.firstPage || request.lastPage > pageCount) {
-        *error = QStringLiteral("Die Seiten %1-%2 liegen nicht im Buch; es hat %3 Seiten.")
-                     .arg(request.firstPage)
-                     .arg(request.lastPage)
-                     .arg(pageCount);
-        return false;
-    }
-    if (QFileInfo(request.outputPath).canonicalFilePath() == QFileInfo(request.book).canonicalFilePath()) {
-        *error = QStringLiteral("Die Ausgabe %1 ist das Buch selbst.").arg(quoted(request.outputPath));
-        return false;
-    }
+    if (!rangeInBook({request.firstPage, request.lastPage}, pageCount, error)) return false;
+    if (isTheBook(request.outputPath, request.book, error)) return false;
     if (!outputPlaceWritable(request)) {
         *error = QStringLiteral("In %1 kann nicht geschrieben werden.").arg(quoted(request.outputPath));
         return false;

@@ -38,6 +38,24 @@ inline const QString kOcrUsage = QStringLiteral(
     "Aufruf: palvenor-ocr BUCH.tif [--pages A-B] [--lang auto|deu|frk|deu+frk] [--offset N] "
     "--text AUS.txt | --pdf AUS.pdf | --alto ORDNER | --hocr AUS.html");
 
+// Image pages first..last of a book, as the user types them: "A-B".
+struct PageRange {
+    int first = 0;
+    int last = 0;
+};
+
+// The range text names; nullopt with the German reason in *error.
+std::optional<PageRange> parsePageRange(const QString& text, QString* error);
+// False with the German reason in *error when the range leaves a book of
+// pageCount pages.
+bool rangeInBook(const PageRange& range, int pageCount, QString* error);
+// True, with the German reason in *error, when output names the book file
+// itself, which writing the output would destroy.
+bool isTheBook(const QString& output, const QString& book, QString* error);
+// Whether a file can be made in folder, tried with a file that is removed
+// at once.
+bool canWriteIn(const QString& folder);
+
 // The request the arguments (without the program name) make; nullopt with
 // the one-line reason in *error.
 std::optional<OcrCommandRequest> parseOcrArguments(const QStringList& arguments, QString* error);

@@ -3,6 +3,7 @@
 // images and page labels in the PDF, ALTO files against the ALTO 4 schema,
 // and the refusal of bad input.
 
+#include "BookOcrChecks.h"
 #include "BookPageLabels.h"
 #include "BookRecognition.h"
 #include "ImageFile.h"
@@ -23,6 +24,11 @@
 
 using namespace palvenor;
 using namespace palvenor::ocr;
+using palvenor::test::programOutput;
+using palvenor::test::readAll;
+using palvenor::test::runProgram;
+using palvenor::test::shareFound;
+using palvenor::test::ToolRun;
 
 namespace {
 
@@ -30,47 +36,11 @@ const QString kScans = QStringLiteral(PALVENOR_OCR_PAGES);
 const QString kAntiquaScan = QStringLiteral("antiqua_01_fiscfrie_p0014_block");
 const QString kFrakturScan = QStringLiteral("fraktur_03_nn_besuch_1780_00002_B");
 
-struct ToolRun {
-    int exitCode = -1;
-    QString err;
-};
-
-ToolRun runProgram(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    process.waitForFinished(600000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 ToolRun runOcr(const QStringList& arguments) { return runProgram(QStringLiteral(PALVENOR_OCR_TOOL), arguments); }
-
-QString output(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The words of four letters and more of a true text, without punctuation.
 QStringList trueWords(const QString& scan) {
-    const QString text = QString::fromUtf8(readAll(QDir(kScans).filePath(scan + QStringLiteral(".gt.norm.txt"))));
-    QStringList words;
-    for (const QString& word : text.split(QRegularExpression(QStringLiteral("[^\\w]+")), Qt::SkipEmptyParts))
-        if (word.size() >= 4) words << word;
-    return words;
-}
-
-double shareFound(const QStringList& words, const QString& text) {
-    const auto found = std::count_if(words.begin(), words.end(), [&](const QString& word) { return text.contains(word); });
-    return words.isEmpty() ? 0 : double(found) / double(words.size());
+    return test::longWords(QString::fromUtf8(readAll(QDir(kScans).filePath(scan + QStringLiteral(".gt.norm.txt")))));
 }
 
 // A book of two real scans: the antiqua band as an 8-bit grey page, the
@@ -98,7 +68,7 @@ QString pageLabels(const QString& pdf) {
 // The encodings pdfimages lists, page by page.
 QStringList imageEncodings(const QString& pdf) {
     QStringList encodings;
-    for (const QString& line : output(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split(u'\n')) {
+    for (const QString& line : programOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split(u'\n')) {
         const QStringList fields = line.simplified().split(u' ');
         if (fields.size() > 8 && fields[0].toInt() > 0) encodings << fields[8];
     }
@@ -125,8 +95,7 @@ TEST_F(BookOcrTest, SearchablePdfCarriesEachPagesTrueWordsOnThatPage) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("Seite 2 von 2\n")));
     const QStringList scans{kAntiquaScan, kFrakturScan};
     for (int k = 1; k <= 2; ++k) {
-        const QString page = output(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
-                                                                   QString::number(k), pdf, QStringLiteral("-")});
+        const QString page = test::pdfPageText(pdf, k);
         EXPECT_GE(shareFound(trueWords(scans[k - 1]), page), 0.8) << "page " << k << ": " << page.toStdString();
         EXPECT_LT(shareFound(trueWords(scans[2 - k]), page), 0.3) << "page " << k;
     }
@@ -144,7 +113,7 @@ TEST_F(BookOcrTest, PageLabelsAreTheBookPageNumbers) {
                   .exitCode,
               0);
     EXPECT_EQ(pageLabels(pdf), QStringLiteral("0 << /S /D /St 11 >>"));
-    EXPECT_TRUE(output(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\n"))));
+    EXPECT_TRUE(programOutput(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\n"))));
 }
 
 TEST_F(BookOcrTest, AltoFilesPerImagePageValidateAgainstTheAlto4Schema) {
@@ -152,10 +121,9 @@ TEST_F(BookOcrTest, AltoFilesPerImagePageValidateAgainstTheAlto4Schema) {
     ASSERT_EQ(runOcr({book, QStringLiteral("--alto"), folder}).exitCode, 0);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
               QStringList({QStringLiteral("0001.xml"), QStringLiteral("0002.xml"), QStringLiteral("real.txt")}));
-    const ToolRun valid = runProgram(QStringLiteral("xmllint"),
-                                     {QStringLiteral("--noout"), QStringLiteral("--schema"),
-                                      QStringLiteral(PALVENOR_ALTO_SCHEMA), QDir(folder).filePath(QStringLiteral("0001.xml")),
-                                      QDir(folder).filePath(QStringLiteral("0002.xml"))});
+    const ToolRun valid = test::validateAlto(QStringLiteral(PALVENOR_ALTO_SCHEMA),
+                                             {QDir(folder).filePath(QStringLiteral("0001.xml")),
+                                              QDir(folder).filePath(QStringLiteral("0002.xml"))});
     EXPECT_EQ(valid.exitCode, 0) << valid.err.toStdString();
     const QString first = QString::fromUtf8(readAll(QDir(folder).filePath(QStringLiteral("0001.xml"))));
     EXPECT_TRUE(first.contains(QRegularExpression(
@@ -299,13 +267,9 @@ QImage imageOfPage(const QString& pdf, int k, const QString& folder) {
 // the page images in the PDF pixel for pixel those of the book.
 TEST(BookOcrRendered, PdfPagesHoldTheirTextAndTheUnchangedImages) {
     QTemporaryDir dir;
-    const QString book = dir.filePath(QStringLiteral("buch.tif"));
     const QString truth = dir.filePath(QStringLiteral("buch.txt"));
-    ASSERT_EQ(runProgram(QStringLiteral(PALVENOR_SAMPLEBOOK),
-                         {book, QStringLiteral("--pages"), QStringLiteral("3"), QStringLiteral("--kinds"),
-                          QStringLiteral("bw,grey,rgb"), QStringLiteral("--truth"), truth})
-                  .exitCode,
-              0);
+    const QString book = test::makeBook(dir.path(), QStringLiteral("buch.tif"), 3, QStringLiteral("bw,grey,rgb"), truth);
+    ASSERT_FALSE(book.isEmpty());
     const QString pdf = dir.filePath(QStringLiteral("buch.pdf"));
     ASSERT_EQ(runOcr({book, QStringLiteral("--pdf"), pdf}).exitCode, 0);
     const QStringList pages = QString::fromUtf8(readAll(truth)).split(u'\f');
@@ -314,12 +278,7 @@ TEST(BookOcrRendered, PdfPagesHoldTheirTextAndTheUnchangedImages) {
     const auto original = imaging::ImageFile::open(book, &error);
     ASSERT_TRUE(original);
     for (int k = 1; k <= 3; ++k) {
-        QStringList words;
-        for (const QString& word : pages[k - 1].split(QRegularExpression(QStringLiteral("[^\\w]+")), Qt::SkipEmptyParts))
-            if (word.size() >= 4) words << word;
-        const QString text = output(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
-                                                                  QString::number(k), pdf, QStringLiteral("-")});
-        EXPECT_GE(shareFound(words, text), 0.9) << "page " << k;
+        EXPECT_GE(shareFound(test::longWords(pages[k - 1]), test::pdfPageText(pdf, k)), 0.9) << "page " << k;
         const QImage inPdf = imageOfPage(pdf, k, dir.path());
         EXPECT_EQ(inPdf, original->readPage(k, &error).convertToFormat(QImage::Format_RGB888)) << "page " << k;
     }

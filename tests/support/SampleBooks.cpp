@@ -6,12 +6,13 @@
 
 namespace palvenor::test {
 
-QString makeBook(const QString& folder, const QString& name, int pages, const QString& kinds) {
+QString makeBook(const QString& folder, const QString& name, int pages, const QString& kinds,
+                 const QString& truthPath) {
     const QString path = QDir(folder).filePath(name);
+    QStringList arguments{path, QStringLiteral("--pages"), QString::number(pages), QStringLiteral("--kinds"), kinds};
+    if (!truthPath.isEmpty()) arguments << QStringLiteral("--truth") << truthPath;
     QProcess generator;
-    generator.start(QStringLiteral(PALVENOR_SAMPLEBOOK),
-                    {path, QStringLiteral("--pages"), QString::number(pages),
-                     QStringLiteral("--kinds"), kinds});
+    generator.start(QStringLiteral(PALVENOR_SAMPLEBOOK), arguments);
     if (!generator.waitForFinished(120000) || generator.exitCode() != 0) return QString();
     return path;
 }

@@ -27,20 +27,20 @@ std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QStr
 std::optional<QString> ScriptedPrompter::openFileName(const QString& title, const QString& folder,
                                                       const QString&) {
     record({"open", QString(), title, Buttons::Ok, Icon::None, folder});
-    if (files_.empty()) return std::nullopt;
-    auto file = files_.front();
-    files_.pop_front();
-    return file.path;
+    return nextFile().path;
 }
 
 std::optional<QString> ScriptedPrompter::saveFileName(const QString& title, const QString& folder,
                                                       const QString&, int* filterIndex) {
     record({"save", QString(), title, Buttons::Ok, Icon::None, folder});
-    if (files_.empty()) return std::nullopt;
-    auto file = files_.front();
-    files_.pop_front();
-    if (filterIndex) *filterIndex = file.filterIndex;
+    const FileAnswer file = nextFile();
+    if (filterIndex && file.path) *filterIndex = file.filterIndex;
     return file.path;
+}
+
+std::optional<QString> ScriptedPrompter::folderName(const QString& title, const QString& folder) {
+    record({"folder", QString(), title, Buttons::Ok, Icon::None, folder});
+    return nextFile().path;
 }
 
 int ScriptedPrompter::execDialog(QDialog& dialog) {
@@ -49,6 +49,13 @@ int ScriptedPrompter::execDialog(QDialog& dialog) {
     auto play = std::move(dialogs_.front());
     dialogs_.pop_front();
     return play(dialog);
+}
+
+ScriptedPrompter::FileAnswer ScriptedPrompter::nextFile() {
+    if (files_.empty()) return {};
+    FileAnswer file = files_.front();
+    files_.pop_front();
+    return file;
 }
 
 void ScriptedPrompter::record(Shown shown) {

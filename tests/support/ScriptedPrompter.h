@@ -16,7 +16,7 @@ namespace palvenor::test {
 class ScriptedPrompter : public Prompter {
 public:
     struct Shown {
-        QString kind;  // "message", "input", "open", "save"
+        QString kind;  // "message", "input", "open", "save", "folder"
         QString text;
         QString title;
         Buttons buttons = Buttons::Ok;
@@ -42,6 +42,8 @@ public:
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                         const QString& filter, int* filterIndex) override;
+    // Answered from the file answers.
+    std::optional<QString> folderName(const QString& title, const QString& folder) override;
 
     int execDialog(QDialog& dialog) override;
 
@@ -56,6 +58,8 @@ private:
         std::optional<QString> path;
         int filterIndex = 0;
     };
+    FileAnswer nextFile();
+
     std::vector<Shown> shown_;
     std::deque<Answer> answers_;
     std::deque<std::optional<QString>> inputs_;

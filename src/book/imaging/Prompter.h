@@ -27,6 +27,8 @@ public:
                                                 const QString& filter) = 0;
     virtual std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                                 const QString& filter, int* filterIndex) = 0;
+    // An existing folder, or one the user makes in the dialog; nullopt when cancelled.
+    virtual std::optional<QString> folderName(const QString& title, const QString& folder) = 0;
 
     // Shows a modal dialog and returns its result code (QDialog::Accepted
     // or Rejected); a test plays the user's part on the dialog instead.
