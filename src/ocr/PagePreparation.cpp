@@ -1,5 +1,6 @@
 #include "PagePreparation.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <leptonica/allheaders.h>
@@ -30,6 +31,19 @@ bool hasGreyShades(Pix* grey)
     }
     numaDestroy(&histogram);
     return shaded;
+}
+
+// A black-and-white picture of black and white alone has no shade to look
+// for, which saves a pass over every pixel of a book's G4 pages.
+bool isPlainBlackAndWhite(const QImage& picture)
+{
+    if (picture.format() != QImage::Format_Mono && picture.format() != QImage::Format_MonoLSB)
+        return false;
+    const QList<QRgb> colours = picture.colorTable();
+    return std::all_of(colours.begin(), colours.end(), [](QRgb colour) {
+        const int grey = qGray(colour);
+        return grey == 0 || grey == 255;
+    });
 }
 
 // Paper that is brighter by this many grey levels in one part of the page
@@ -231,9 +245,9 @@ PixPtr removeLinesFromGrey(PixPtr grey, int dotsPerInch)
 // recogniser as it is: it sets its own threshold for finding the lines and
 // reads the letters from the grey picture, which gets more of them right
 // than any black-and-white copy, cleaned up or not.
-PixPtr prepareInk(PixPtr grey, const ProcessOptions& options, int dotsPerInch)
+PixPtr prepareInk(PixPtr grey, bool shaded, const ProcessOptions& options, int dotsPerInch)
 {
-    if (hasGreyShades(grey.get()))
+    if (shaded)
         return grey;
     PixPtr page(pixThresholdToBinary(grey.get(), 128));
     if (!isSet(options.NoiseRemoveOff))
@@ -254,8 +268,9 @@ PreparedPage preparePage(const QImage& picture, const ProcessOptions& options, i
     pixSetResolution(prepared.pix.get(), dotsPerInch, dotsPerInch);
     if (isSet(options.InvertWholePage))
         pixInvert(prepared.pix.get(), prepared.pix.get());
-    prepared.unevenPaper = hasGreyShades(prepared.pix.get()) && hasUnevenPaper(prepared.pix.get());
-    PixPtr page = prepareInk(std::move(prepared.pix), options, dotsPerInch);
+    const bool shaded = !isPlainBlackAndWhite(picture) && hasGreyShades(prepared.pix.get());
+    prepared.unevenPaper = shaded && hasUnevenPaper(prepared.pix.get());
+    PixPtr page = prepareInk(std::move(prepared.pix), shaded, options, dotsPerInch);
     page = turnUpright(std::move(page), options, dotsPerInch, findUpright, &prepared.geometry);
     if (!isSet(options.DeskewOff))
         page = straighten(std::move(page), &prepared.geometry);
