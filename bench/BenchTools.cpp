@@ -2,6 +2,7 @@
 #include "ImagingTypes.h"
 #include "oleImgEdit.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 
@@ -17,6 +18,12 @@
 #include <vector>
 
 namespace palvenor::bench {
+
+void printFigure(const std::string& name, double value)
+{
+    std::printf("%s: %.3f\n", name.c_str(), value);
+    std::fflush(stdout);
+}
 
 void check(const imaging::ImagingError& error, const char* step)
 {
@@ -64,8 +71,17 @@ double bestOfMs(int runs, const std::function<void()>& work, const std::function
     return best;
 }
 
+// The high-water mark of this process's own memory (VmHWM). getrusage's
+// ru_maxrss would not do for the bench's child processes: Linux carries it
+// over from the parent through fork and exec.
 double peakRssMiB()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;  // in kB
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;  // Linux counts in KiB

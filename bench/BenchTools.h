@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <string>
 #include <stdexcept>
 
 class QWidget;
@@ -20,6 +21,17 @@ class oleImgEdit;
 }  // namespace palvenor::imaging
 
 namespace palvenor::bench {
+
+// Prints one figure as the bench prints every figure: "NAME: VALUE".
+void printFigure(const std::string& name, double value);
+inline void printFigure(const QString& name, double value)
+{
+    printFigure(name.toStdString(), value);
+}
+inline void printFigure(const char* name, double value)
+{
+    printFigure(std::string(name), value);
+}
 
 // A step of the bench that could not be done; the run stops with its text.
 struct BenchFailure : std::runtime_error {

@@ -30,12 +30,6 @@ constexpr int kLongBookPages = 1000;
 // are laid over the other pages in turn.
 constexpr int kRecognisedPages = 5;
 
-void print(const char* name, double value)
-{
-    std::printf("%s: %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
 double pagesPerMinute(int pages, double ms) { return pages * 60000.0 / ms; }
 
 double wallMs(const std::function<void()>& work)
@@ -78,20 +72,20 @@ void throughputFigures()
     const SampleBooks books(kBookPages);
     const QString book = books.longBook();
     const double tesseract = pagesPerMinute(kBookPages, wallMs([&] { runTesseract(book); }));
-    print("book_ocr_tesseract_pages_per_minute", tesseract);
+    printFigure("book_ocr_tesseract_pages_per_minute", tesseract);
     const double background = pagesPerMinute(kBookPages, wallMs([&] { recognise(book, kBookPages); }));
-    print("book_ocr_background_pages_per_minute", background);
-    print("book_ocr_background_vs_tesseract_ratio", background / tesseract);
+    printFigure("book_ocr_background_pages_per_minute", background);
+    printFigure("book_ocr_background_vs_tesseract_ratio", background / tesseract);
     const double oneWorker = pagesPerMinute(kBookPages, wallMs([&] { recognise(book, kBookPages, 1); }));
-    print("book_ocr_one_worker_pages_per_minute", oneWorker);
-    print("book_ocr_workers_vs_one_worker_ratio", background / oneWorker);
+    printFigure("book_ocr_one_worker_pages_per_minute", oneWorker);
+    printFigure("book_ocr_workers_vs_one_worker_ratio", background / oneWorker);
     const QString tool = QFileInfo(QStringLiteral(PALVENOR_SAMPLEBOOK)).dir().filePath(QStringLiteral("palvenor-ocr"));
     const double command = pagesPerMinute(kBookPages, wallMs([&] {
         runProgram(tool, {book, QStringLiteral("--lang"), QStringLiteral("deu"), QStringLiteral("--text"),
                           books.path(QStringLiteral("book.txt"))});
     }));
-    print("book_ocr_palvenor_ocr_pages_per_minute", command);
-    print("book_ocr_palvenor_ocr_vs_tesseract_ratio", command / tesseract);
+    printFigure("book_ocr_palvenor_ocr_pages_per_minute", command);
+    printFigure("book_ocr_palvenor_ocr_vs_tesseract_ratio", command / tesseract);
 }
 
 // The text layer of the long book: the recognised pages over and over.
@@ -119,10 +113,10 @@ void pdfSizeFigures()
     });
     const double tiffAndText = double(QFileInfo(books.longBook()).size()) + double(bookText(pages).toUtf8().size());
     const double pdfBytes = double(QFileInfo(pdf).size());
-    print("pdf_1000_pages_write_ms", ms);
-    print("pdf_1000_pages_mib", pdfBytes / (1 << 20));
-    print("tiff_plus_text_1000_pages_mib", tiffAndText / (1 << 20));
-    print("pdf_vs_tiff_plus_text_ratio", pdfBytes / tiffAndText);
+    printFigure("pdf_1000_pages_write_ms", ms);
+    printFigure("pdf_1000_pages_mib", pdfBytes / (1 << 20));
+    printFigure("tiff_plus_text_1000_pages_mib", tiffAndText / (1 << 20));
+    printFigure("pdf_vs_tiff_plus_text_ratio", pdfBytes / tiffAndText);
 }
 
 }  // namespace

@@ -121,12 +121,6 @@ void makeBook(const QString& path, const QStringList& options)
     runProgram(QStringLiteral(PALVENOR_SAMPLEBOOK), QStringList{path, QStringLiteral("--seed"), QStringLiteral("1")} + options);
 }
 
-void report(const std::string& name, double value)
-{
-    std::printf("%s: %.3f\n", name.c_str(), value);
-    std::fflush(stdout);
-}
-
 std::string figure(const std::string& book, const char* phase, const char* what)
 {
     return book + "_" + phase + "_" + what;
@@ -134,8 +128,8 @@ std::string figure(const std::string& book, const char* phase, const char* what)
 
 void printPhase(const std::string& book, const char* phase, const PhaseCost& cost)
 {
-    report(figure(book, phase, "peak_mib"), cost.peakMiB);
-    report(figure(book, phase, "ms_per_page"), cost.msPerPage());
+    printFigure(figure(book, phase, "peak_mib"), cost.peakMiB);
+    printFigure(figure(book, phase, "ms_per_page"), cost.msPerPage());
 }
 
 // The painted turn to the next colour page against one bare libtiff decode
@@ -160,10 +154,10 @@ void colourPageTurnFigures(const QString& book, int runs)
     int index = 0;
     const double decode = bestOfMs(runs, [&] { libtiffDecodePage(tif, ++index); });
     TIFFClose(tif);
-    report("colour_a4_page_turn_ms", turn);
-    report("colour_a4_libtiff_decode_ms", decode);
-    report("colour_a4_redraw_best_fit_ms", redraw);
-    report("colour_a4_page_turn_vs_decode_plus_redraw_ratio", turn / (decode + redraw));
+    printFigure("colour_a4_page_turn_ms", turn);
+    printFigure("colour_a4_libtiff_decode_ms", decode);
+    printFigure("colour_a4_redraw_best_fit_ms", redraw);
+    printFigure("colour_a4_page_turn_vs_decode_plus_redraw_ratio", turn / (decode + redraw));
 }
 
 }  // namespace
@@ -194,7 +188,7 @@ void memoryFigures(int runs)
     makeBook(colourBook, {QStringLiteral("--pages"), QString::number(ColourPages), QStringLiteral("--kinds"),
                           QStringLiteral("rgb"), QStringLiteral("--page-size"), QStringLiteral("a4-300")});
 
-    report("memory_process_start_peak_mib", runPhase("start", QString()).peakMiB);
+    printFigure("memory_process_start_peak_mib", runPhase("start", QString()).peakMiB);
     for (const char* phase : Phases) {
         const PhaseCost shortCost = runPhase(phase, shortBook);
         const PhaseCost longCost = runPhase(phase, longBook);
@@ -202,8 +196,8 @@ void memoryFigures(int runs)
         printPhase("g4_1000", phase, shortCost);
         printPhase("g4_5000", phase, longCost);
         printPhase("colour_a4_300", phase, colourCost);
-        report(figure("g4", phase, "ms_per_page_5000_vs_1000_ratio"), longCost.msPerPage() / shortCost.msPerPage());
-        report(figure("g4", phase, "peak_5000_vs_1000_ratio"), longCost.peakMiB / shortCost.peakMiB);
+        printFigure(figure("g4", phase, "ms_per_page_5000_vs_1000_ratio"), longCost.msPerPage() / shortCost.msPerPage());
+        printFigure(figure("g4", phase, "peak_5000_vs_1000_ratio"), longCost.peakMiB / shortCost.peakMiB);
     }
     colourPageTurnFigures(colourBook, runs);
 }

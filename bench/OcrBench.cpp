@@ -49,12 +49,6 @@ constexpr int kFinePollMs = 5;
 constexpr int kProgramPollMs = 100;
 constexpr int kDotsPerMeterAt300Dpi = 11811;
 
-void print(const QString& name, double value)
-{
-    std::printf("%s: %.3f\n", qPrintable(name), value);
-    std::fflush(stdout);
-}
-
 // Keeps the engine's messages; the bench reports the last one on failure.
 class NotingPrompter : public Prompter {
 public:
@@ -259,10 +253,10 @@ public:
     {
         const double first = firstJobFigures();
         const double reference = variantFigures({QStringLiteral("clean"), page_});
-        print(QStringLiteral("ocr_clean_job_program_poll_ms"),
+        printFigure(QStringLiteral("ocr_clean_job_program_poll_ms"),
               bestOfMs(runs_.timed, [&] { engine_.run(page_, kProgramPollMs); }));
         if (reference > 0)
-            print(QStringLiteral("ocr_first_job_vs_cli_ratio"), first / reference);
+            printFigure(QStringLiteral("ocr_first_job_vs_cli_ratio"), first / reference);
         if (!runs_.allVariants)
             return;
         variantFigures({QStringLiteral("turned2deg"), turnedByTwoDegrees(page_)});
@@ -278,8 +272,8 @@ private:
         const int before = threadsOfThisProcess();
         JobRun first;
         const double ms = bestOfMs(1, [&] { first = engine_.run(page_); });
-        print(QStringLiteral("ocr_first_job_ms"), ms);
-        print(QStringLiteral("ocr_job_threads_added"), first.peakThreads - before);
+        printFigure(QStringLiteral("ocr_first_job_ms"), ms);
+        printFigure(QStringLiteral("ocr_job_threads_added"), first.peakThreads - before);
         return ms;
     }
 
@@ -294,17 +288,17 @@ private:
         JobRun job;
         const double ours = bestOfMs(runs_.timed, [&] { job = engine_.run(picture); });
         const QString prefix = QStringLiteral("ocr_") + variant.name;
-        print(prefix + QStringLiteral("_cer"), characterErrorRate(job.text, truth_));
-        print(prefix + QStringLiteral("_job_ms"), ours);
+        printFigure(prefix + QStringLiteral("_cer"), characterErrorRate(job.text, truth_));
+        printFigure(prefix + QStringLiteral("_job_ms"), ours);
         if (tesseract_.isEmpty()) {
             std::printf("note: tesseract is not on PATH; %s command line figures left out\n", qPrintable(prefix));
             return 0;
         }
         QString cliText;
         const double reference = bestOfMs(runs_.timed, [&] { cliText = commandLineText(tesseract_, file); });
-        print(prefix + QStringLiteral("_cli_cer"), characterErrorRate(cliText, truth_));
-        print(prefix + QStringLiteral("_cli_ms"), reference);
-        print(prefix + QStringLiteral("_job_vs_cli_ratio"), ours / reference);
+        printFigure(prefix + QStringLiteral("_cli_cer"), characterErrorRate(cliText, truth_));
+        printFigure(prefix + QStringLiteral("_cli_ms"), reference);
+        printFigure(prefix + QStringLiteral("_job_vs_cli_ratio"), ours / reference);
         return reference;
     }
 
@@ -352,16 +346,16 @@ public:
             bestOfPage += lowestCliCer(page);
         }
         const double count = double(pages_.size());
-        bench::print(prefix + QStringLiteral("_mean_cer"), cer / count);
+        printFigure(prefix + QStringLiteral("_mean_cer"), cer / count);
         for (const QString& model : kCommandLineModels)
-            bench::print(prefix + QStringLiteral("_mean_cli_") + model + QStringLiteral("_cer"), meanCliCer(model));
-        bench::print(prefix + QStringLiteral("_mean_cli_best_cer"), bestOfPage / count);
+            printFigure(prefix + QStringLiteral("_mean_cli_") + model + QStringLiteral("_cer"), meanCliCer(model));
+        printFigure(prefix + QStringLiteral("_mean_cli_best_cer"), bestOfPage / count);
         const QString model = bestModel();
         std::printf("note: %s: the best single command-line model is %s\n", qPrintable(script), qPrintable(model));
         double cliMs = 0;
         for (const PageFigures& page : pages_)
             cliMs += page.cliMs.at(model);
-        bench::print(prefix + QStringLiteral("_job_vs_cli_") + model + QStringLiteral("_ratio"), ms / cliMs);
+        printFigure(prefix + QStringLiteral("_job_vs_cli_") + model + QStringLiteral("_ratio"), ms / cliMs);
     }
 
     static double lowestCliCer(const PageFigures& page)
@@ -437,7 +431,7 @@ private:
         PageFigures page;
         page.cer = runningTextErrorRate(programText(picture, &page.ms), truth);
         const QString prefix = QStringLiteral("ocr_real_") + name;
-        print(prefix + QStringLiteral("_cer"), page.cer);
+        printFigure(prefix + QStringLiteral("_cer"), page.cer);
         QString bestModel;
         for (const QString& model : kCommandLineModels) {
             QString text;
@@ -446,9 +440,9 @@ private:
             if (bestModel.isEmpty() || page.cliCer[model] < page.cliCer[bestModel])
                 bestModel = model;
         }
-        print(prefix + QStringLiteral("_cli_best_cer"), page.cliCer[bestModel]);
+        printFigure(prefix + QStringLiteral("_cli_best_cer"), page.cliCer[bestModel]);
         std::printf("note: %s: the best command-line model is %s\n", qPrintable(name), qPrintable(bestModel));
-        print(prefix + QStringLiteral("_job_vs_cli_best_ratio"), page.ms / page.cliMs[bestModel]);
+        printFigure(prefix + QStringLiteral("_job_vs_cli_best_ratio"), page.ms / page.cliMs[bestModel]);
         return page;
     }
 

@@ -111,12 +111,6 @@ void settle(const QString& path)
         throw BenchFailure("flushing " + path.toStdString());
 }
 
-void printFigure(const std::string& name, double value)
-{
-    std::printf("%s: %.3f\n", name.c_str(), value);
-    std::fflush(stdout);
-}
-
 // A book of the pages of original as this program writes it: what a book
 // is after it was saved or changed once here.
 void rewrite(const QString& original, int pages, const QString& book)

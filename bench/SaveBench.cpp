@@ -14,12 +14,6 @@ namespace palvenor::bench {
 
 namespace {
 
-void printFigure(const char* name, double value)
-{
-    std::printf("%s: %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
 void checkStatus(const imaging::oleImgEdit& view, const char* step)
 {
     if (view.StatusCode() != 0)

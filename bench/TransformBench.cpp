@@ -16,11 +16,6 @@ namespace palvenor::bench {
 
 namespace {
 
-void printFigure(const char* name, double value) {
-    std::printf("%s: %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
 void check(const imaging::ImagingError& error, const char* step) {
     if (!error.ok()) throw BenchFailure(std::string(step) + ": " + imaging::failureText(error).toStdString());
 }

@@ -47,12 +47,6 @@ struct Runs {
     int wholeBook;   // copying every page
 };
 
-void print(const char* name, double value)
-{
-    std::printf("%s: %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
 void printCount(const char* name, int value)
 {
     std::printf("%s: %d\n", name, value);
@@ -61,7 +55,7 @@ void printCount(const char* name, int value)
 
 void printRatio(const char* name, double ours, double reference)
 {
-    print(name, ours / reference);
+    printFigure(name, ours / reference);
 }
 
 // Opening the book and decoding page 1, as the document window does.
@@ -99,8 +93,8 @@ void openFigures(const SampleBooks& books, const Runs& runs)
 {
     const double ours = bestOfMs(runs.quickSteps, [&] { openAndDecodeFirstPage(books.longBook()); });
     const double libtiff = bestOfMs(runs.quickSteps, [&] { libtiffOpenAndDecodeFirstPage(books.longBook()); });
-    print("open_decode_page1_ms", ours);
-    print("libtiff_open_decode_page1_ms", libtiff);
+    printFigure("open_decode_page1_ms", ours);
+    printFigure("libtiff_open_decode_page1_ms", libtiff);
     printRatio("open_decode_page1_vs_libtiff_ratio", ours, libtiff);
 }
 
@@ -109,7 +103,7 @@ void decodeFigure(const SampleBooks& books, const Runs& runs)
     imaging::ImagingError error;
     const auto file = imaging::ImageFile::open(books.longBook(), &error);
     check(error, "open");
-    print("decode_page_ms", bestOfMs(runs.quickSteps, [&] {
+    printFigure("decode_page_ms", bestOfMs(runs.quickSteps, [&] {
               file->readPage(MiddlePage, &error);
               check(error, "decode");
           }));
@@ -133,14 +127,14 @@ void pageTurnFigures(const SampleBooks& books, const Runs& runs)
     int index = 0;
     const double bare = bestOfMs(runs.quickSteps, [&] { libtiffDecodePage(tif, ++index); });
     TIFFClose(tif);
-    print("page_turn_best_fit_ms", turn);
-    print("libtiff_decode_page_ms", bare);
+    printFigure("page_turn_best_fit_ms", turn);
+    printFigure("libtiff_decode_page_ms", bare);
     printRatio("page_turn_vs_libtiff_decode_ratio", turn, bare);
 
     const double far = bestOfMs(runs.quickSteps, [&] { showPage(view, BookPages); }, [&] { showPage(view, 1); });
     const double near = bestOfMs(runs.quickSteps, [&] { showPage(view, 2); }, [&] { showPage(view, 1); });
-    print("goto_last_page_ms", far);
-    print("goto_second_page_ms", near);
+    printFigure("goto_last_page_ms", far);
+    printFigure("goto_second_page_ms", near);
     printRatio("goto_last_vs_second_page_ratio", far, near);
 }
 
@@ -172,7 +166,7 @@ void redrawFigures(const SampleBooks& books, const Runs& runs, double bare)
             paint(*view.viewport());
         });
         const std::string name = "redraw_" + std::to_string(int(zoom)) + "_percent";
-        print((name + "_ms").c_str(), ms);
+        printFigure((name + "_ms").c_str(), ms);
         printRatio((name + "_vs_libtiff_decode_ratio").c_str(), ms, bare);
     }
 }
@@ -190,7 +184,7 @@ void thumbnailFigure(const SampleBooks& books, const Runs& runs, double bare)
         paint(*strip.viewport());
         shown = strip.model().decodedCount();
     });
-    print("thumbnails_first_screen_ms", ms);
+    printFigure("thumbnails_first_screen_ms", ms);
     printCount("thumbnails_first_screen_count", shown);
     printRatio("thumbnail_vs_libtiff_decode_ratio", ms / std::max(shown, 1), bare);
 }
@@ -216,8 +210,8 @@ void copyFigures(const SampleBooks& books, const Runs& runs)
     const std::vector<imaging::PageSource> pages = everyPageOf(books.longBook());
     const double ours = bestOfMs(runs.wholeBook, [&] { check(imaging::writeBook(target, pages), "writeBook"); });
     const double plain = bestOfMs(runs.wholeBook, [&] { copyFile(books.longBook(), target); });
-    print("copy_book_ms", ours);
-    print("file_copy_book_ms", plain);
+    printFigure("copy_book_ms", ours);
+    printFigure("file_copy_book_ms", plain);
     printRatio("copy_book_vs_file_copy_ratio", ours, plain);
 
     const QString tiffcp = QStandardPaths::findExecutable(QStringLiteral("tiffcp"));
@@ -228,7 +222,7 @@ void copyFigures(const SampleBooks& books, const Runs& runs)
     QFile::remove(target);
     const double reference = bestOfMs(
         runs.wholeBook, [&] { runProgram(tiffcp, {books.longBook(), target}); }, [&] { QFile::remove(target); });
-    print("tiffcp_copy_book_ms", reference);
+    printFigure("tiffcp_copy_book_ms", reference);
     printRatio("copy_book_vs_tiffcp_ratio", ours, reference);
 }
 
@@ -272,7 +266,7 @@ int run(bool quick)
     scanFigures(quick ? 1 : 3);
     if (!quick)
         memoryFigures(runs.quickSteps);
-    print("peak_rss_mib", peakRssMiB());
+    printFigure("peak_rss_mib", peakRssMiB());
     return 0;
 }
 
