@@ -16,8 +16,13 @@ struct DiskState {
     bool operator==(const DiskState&) const = default;
 };
 
-QMutex g_diskStatesLock;
-std::map<QString, DiskState> g_diskStates;  // by canonical path
+struct Noted {
+    DiskState state;
+    std::shared_ptr<const tiff::KnownChain> chain;  // null where none is known
+};
+
+QMutex g_notedLock;
+std::map<QString, Noted> g_noted;  // by canonical path
 
 DiskState diskStateOf(const QFileInfo& file)
 {
@@ -29,17 +34,39 @@ DiskState diskStateOf(const QFileInfo& file)
 void noteDiskState(const QString& path)
 {
     const QFileInfo file(path);
-    const QMutexLocker lock(&g_diskStatesLock);
-    g_diskStates[file.canonicalFilePath()] = diskStateOf(file);
+    const DiskState now = diskStateOf(file);
+    const QMutexLocker lock(&g_notedLock);
+    Noted& noted = g_noted[file.canonicalFilePath()];
+    if (noted.state != now)
+        noted = {now, nullptr};
+}
+
+void noteWrittenChain(const QString& path, tiff::KnownChain chain)
+{
+    const QFileInfo file(path);
+    auto known = std::make_shared<const tiff::KnownChain>(std::move(chain));
+    const QMutexLocker lock(&g_notedLock);
+    g_noted[file.canonicalFilePath()] = {diskStateOf(file), std::move(known)};
 }
 
 bool changedSinceNoted(const QString& path)
 {
     const QFileInfo file(path);
     const DiskState now = diskStateOf(file);
-    const QMutexLocker lock(&g_diskStatesLock);
-    const auto noted = g_diskStates.find(file.canonicalFilePath());
-    return noted != g_diskStates.end() && noted->second != now;
+    const QMutexLocker lock(&g_notedLock);
+    const auto noted = g_noted.find(file.canonicalFilePath());
+    return noted != g_noted.end() && noted->second.state != now;
+}
+
+std::shared_ptr<const tiff::KnownChain> knownChain(const QString& path)
+{
+    const QFileInfo file(path);
+    const DiskState now = diskStateOf(file);
+    const QMutexLocker lock(&g_notedLock);
+    const auto noted = g_noted.find(file.canonicalFilePath());
+    if (noted == g_noted.end() || noted->second.state != now)
+        return nullptr;
+    return noted->second.chain;
 }
 
 }  // namespace palvenor::imaging

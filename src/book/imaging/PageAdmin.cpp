@@ -97,6 +97,30 @@ struct OpenedFile {
     }
 };
 
+// Where the directories of a TIFF lie: as this program last wrote it, or
+// as read from the file.
+ImagingError findPages(TiffSource& source)
+{
+    source.known = knownChain(source.path);
+    if (source.known) {
+        source.layout = source.known->layout;
+        return {};
+    }
+    switch (tiff::readLayout(*source.bytes, &source.layout)) {
+    case tiff::LayoutStatus::Ok:
+        break;
+    case tiff::LayoutStatus::NoPages:
+        return failure(StatusNoPages, QStringLiteral("Die Datei enthält keine Seiten: ") + source.path);
+    default:
+        return corrupt(source.path);
+    }
+    // Pages behind a broken link are lost already; copying the rest would
+    // make that loss permanent without anyone noticing.
+    if (source.layout.chainBroken)
+        return corrupt(source.path);
+    return {};
+}
+
 // Files opened for one operation, each once, whatever number of pages come
 // from it. A book that is also the target stays open while its replacement
 // is written; the rename leaves the open file valid.
@@ -133,18 +157,8 @@ public:
             auto source = std::make_shared<TiffSource>();
             source->path = path;
             source->bytes = std::move(bytes);
-            switch (tiff::readLayout(*source->bytes, &source->layout)) {
-            case tiff::LayoutStatus::Ok:
-                break;
-            case tiff::LayoutStatus::NoPages:
-                return failure(StatusNoPages, QStringLiteral("Die Datei enthält keine Seiten: ") + path);
-            default:
-                return corrupt(path);
-            }
-            // Pages behind a broken link are lost already; copying the rest
-            // would make that loss permanent without anyone noticing.
-            if (source->layout.chainBroken)
-                return corrupt(path);
+            if (ImagingError e = findPages(*source); !e.ok())
+                return e;
             opened.tiff = std::move(source);
         } else {
             bytes.reset();
@@ -588,8 +602,14 @@ std::optional<ImagingError> commitInPlace(const QString& target, const std::vect
     if (result != BookWriter::WriteResult::Ok || !sink.flush() || !syncData(file)) {
         const QString reason = sink.reason();
         file.resize(qint64(size));  // the old chain never saw these bytes
-        return result == BookWriter::WriteResult::Stopped ? simulatedFault(target, failAfter)
-                                                          : writeFailed(target, reason);
+        switch (result) {
+        case BookWriter::WriteResult::Stopped:
+            return simulatedFault(target, failAfter);
+        case BookWriter::WriteResult::SourceDamaged:
+            return corrupt(target);
+        default:
+            return writeFailed(target, reason);
+        }
     }
     if (crashesAt(fault_injection::CommitStep::BeforeSwitch))
         return simulatedCrash(target);
@@ -599,7 +619,7 @@ std::optional<ImagingError> commitInPlace(const QString& target, const std::vect
         return simulatedCrash(target);
     if (!syncData(file))
         return writeFailed(target, QString::fromLocal8Bit(std::strerror(errno)));
-    noteDiskState(book.path);
+    noteWrittenChain(book.path, writer.chainWritten());
     return ImagingError{};
 }
 
@@ -639,6 +659,9 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     case BookWriter::WriteResult::SinkFailed:
         save.cancelWriting();
         return writeFailed(target, sink.reason());
+    case BookWriter::WriteResult::SourceDamaged:  // only a change in place keeps directories
+        save.cancelWriting();
+        return corrupt(target);
     case BookWriter::WriteResult::MixedByteOrder:
         save.cancelWriting();
         return failure(StatusUnsupportedFormat,
@@ -651,7 +674,7 @@ ImagingError writeBookWith(const QString& target, const std::vector<PageSource>&
     }
     if (QString reason; !commitReplacement(save, path, &reason))
         return writeFailure(target, reason);
-    noteDiskState(path);
+    noteWrittenChain(path, writer.chainWritten());
     return {};
 }
 

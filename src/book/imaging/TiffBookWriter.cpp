@@ -453,10 +453,11 @@ BookWriter::AddResult BookWriter::addPage(std::shared_ptr<const TiffSource> sour
     if (!source || index >= source->layout.directories.size())
         return AddResult::Corrupt;
     Page page;
+    page.directory = std::make_unique<Directory>();
     std::vector<uint64_t> visited;
-    if (!readContent(*source, source->layout.directories[index], true, 0, &visited, &page.directory, nullptr))
+    if (!readContent(*source, source->layout.directories[index], true, 0, &visited, page.directory.get(), nullptr))
         return AddResult::Corrupt;
-    std::vector<Entry>& entries = page.directory.entries;
+    std::vector<Entry>& entries = page.directory->entries;
     if (const Entry* bits = findEntry(entries, TagBitsPerSample))
         for (uint64_t k = 0; k < bits->count; ++k)
             page.wideSamples = page.wideSamples || entryInteger(*bits, source->layout.bigEndian, k) > 8;
@@ -476,26 +477,36 @@ BookWriter::AddResult BookWriter::keepPage(std::shared_ptr<const TiffSource> boo
 {
     if (!book || index >= book->layout.directories.size())
         return AddResult::Corrupt;
-    if (!keptWindow_ || &keptWindow_->file() != book->bytes.get())
-        keptWindow_ = std::make_unique<ReadWindow>(*book->bytes);
     Page page;
-    page.keptBytes = directoryBytes(*keptWindow_, book->layout, book->layout.directories[index]);
-    if (page.keptBytes.empty())
-        return AddResult::Corrupt;
-    page.keptSize = takenSize(*book->bytes, book->layout, page.keptBytes);
-    page.keptIndex = index;
-    page.numbered = holdsEntry(page.keptBytes, OutputFormat{book->layout.bigTiff, book->layout.bigEndian},
-                               TagPageNumber);
     page.source = std::move(book);
+    page.keptIndex = index;
+    if (const KnownChain* known = page.source->known.get()) {
+        page.kept = known->facts[index];
+    } else {
+        const std::vector<uint8_t> raw = keptDirectory(page);
+        if (raw.empty())
+            return AddResult::Corrupt;
+        const Layout& layout = page.source->layout;
+        page.kept = {raw.size(), takenSize(*page.source->bytes, layout, raw),
+                     holdsEntry(raw, OutputFormat{layout.bigTiff, layout.bigEndian}, TagPageNumber)};
+    }
     pages_.push_back(std::move(page));
     return AddResult::Ok;
+}
+
+std::vector<uint8_t> BookWriter::keptDirectory(const Page& page)
+{
+    const TiffSource& book = *page.source;
+    if (!keptWindow_ || &keptWindow_->file() != book.bytes.get())
+        keptWindow_ = std::make_unique<ReadWindow>(*book.bytes);
+    return directoryBytes(*keptWindow_, book.layout, book.layout.directories[page.keptIndex]);
 }
 
 // A kept page stays where it lies at place index of the new chain when it
 // holds that place in book already and carries no page number.
 bool BookWriter::staysInPlace(const Page& page, const TiffSource& book, size_t index) const
 {
-    return !page.keptBytes.empty() && page.source.get() == &book && page.keptIndex == index && !page.numbered;
+    return page.isKept() && page.source.get() == &book && page.keptIndex == index && !page.kept.numbered;
 }
 
 BookWriter::Reuse BookWriter::reuseIn(const TiffSource& book) const
@@ -510,7 +521,7 @@ BookWriter::Reuse BookWriter::reuseIn(const TiffSource& book) const
         // so that no crash can leave half of it written.
         const Page& last = pages_[reuse.before - 1];
         const uint64_t linkSize = book.layout.bigTiff ? 8 : 4;
-        const uint64_t link = book.layout.directories[reuse.before - 1] + last.keptBytes.size() - linkSize;
+        const uint64_t link = book.layout.directories[reuse.before - 1] + last.kept.size - linkSize;
         if (link / 512 != (link + linkSize - 1) / 512)
             reuse.before = 0;
     }
@@ -529,14 +540,14 @@ BookWriter::AppendEstimate BookWriter::estimateAppend(const TiffSource& book) co
     for (size_t i = 0; i < pages_.size(); ++i) {
         const Page& p = pages_[i];
         const bool written = i >= reuse.before && i + reuse.after < pages_.size();
-        if (!p.keptBytes.empty()) {
-            estimate.growth += written ? p.keptBytes.size() : 0;
-            estimate.live += p.keptSize;
+        if (p.isKept()) {
+            estimate.growth += written ? p.kept.size : 0;
+            estimate.live += p.kept.taken;
             continue;
         }
         if (p.wideSamples && p.source->layout.bigEndian != book.layout.bigEndian)
             return estimate;
-        const uint64_t bound = sizeBound(p.directory);
+        const uint64_t bound = sizeBound(*p.directory);
         estimate.growth += bound;
         estimate.live += bound;
     }
@@ -568,7 +579,7 @@ bool BookWriter::needsBigTiff() const
 {
     uint64_t total = 16;
     for (const Page& p : pages_)
-        total += sizeBound(p.directory);
+        total += p.isKept() ? p.kept.taken : sizeBound(*p.directory);
     return total > std::numeric_limits<uint32_t>::max();
 }
 
@@ -778,6 +789,7 @@ BookWriter::WriteResult BookWriter::append(ByteSink& sink, const TiffSource& boo
     const size_t last = pages_.size() - reuse.after;
     const uint64_t tail = reuse.after > 0 ? chain[chain.size() - reuse.after] : 0;
     uint64_t first = tail;
+    written_ = {};
     if (reuse.before < last) {
         const WriteResult result = writeFrom(sink, book.layout.bigTiff, book.layout.bigEndian, book.bytes->size(),
                                              reuse.before, last, tail, &first, afterPage);
@@ -786,9 +798,29 @@ BookWriter::WriteResult BookWriter::append(ByteSink& sink, const TiffSource& boo
     }
     commit->size = book.layout.bigTiff ? 8 : 4;
     commit->value = first;
-    commit->position = reuse.before == 0 ? uint64_t(commit->size)
-                                         : chain[reuse.before - 1] + pages_[reuse.before - 1].keptBytes.size() -
-                                               uint64_t(commit->size);
+    commit->position = reuse.before == 0
+                           ? uint64_t(commit->size)
+                           : chain[reuse.before - 1] + pages_[reuse.before - 1].kept.size - uint64_t(commit->size);
+
+    // The chain after the switch: what was written, between the stretches
+    // that stay where they lie.
+    KnownChain whole;
+    whole.layout.bigEndian = book.layout.bigEndian;
+    whole.layout.bigTiff = book.layout.bigTiff;
+    whole.layout.directories.reserve(pages_.size());
+    whole.facts.reserve(pages_.size());
+    const auto keepStretch = [&](size_t from, size_t to, size_t chainFrom) {
+        for (size_t i = from; i < to; ++i) {
+            whole.layout.directories.push_back(chain[chainFrom + i - from]);
+            whole.facts.push_back(pages_[i].kept);
+        }
+    };
+    keepStretch(0, reuse.before, 0);
+    whole.layout.directories.insert(whole.layout.directories.end(), written_.layout.directories.begin(),
+                                    written_.layout.directories.end());
+    whole.facts.insert(whole.facts.end(), written_.facts.begin(), written_.facts.end());
+    keepStretch(last, pages_.size(), chain.size() - reuse.after);
+    written_ = std::move(whole);
     return WriteResult::Ok;
 }
 
@@ -802,40 +834,58 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
             return WriteResult::MixedByteOrder;  // its strip bytes would need swapping too
     const Assembler assembler(format);
     const Encoder& enc = assembler.encoder();
-    const size_t total = pages_.size();
+    const size_t count = last - first;
     const uint64_t headerSize = format.bigTiff ? 16 : 8;
+    written_.layout = Layout{};
+    written_.layout.bigEndian = bigEndian;
+    written_.layout.bigTiff = bigTiff;
+    std::vector<uint64_t>& directoryAt = written_.layout.directories;
+    std::vector<DirectoryFacts>& facts = written_.facts;
+    directoryAt.resize(count);
+    facts.resize(count);
 
     // The entries of every page, and where its directory goes; a kept
-    // page's directory as it will be, but for its link.
-    std::vector<std::vector<OutEntry>> directories(total);
-    std::vector<std::vector<uint8_t>> kept(total);
-    std::vector<uint64_t> directoryAt(total);
+    // page's directory as it will be, but for its link. Indices from here
+    // on count from first.
+    std::vector<std::vector<OutEntry>> directories(count);
+    std::vector<std::vector<uint8_t>> kept(count);
     uint64_t at = start == 0 ? headerSize : start + (start & 1);
-    for (size_t i = first; i < last; ++i) {
-        const Page& page = pages_[i];
-        if (!page.keptBytes.empty()) {
-            kept[i] = unnumbered(page.keptBytes, format, enc);
-            directoryAt[i] = at;
-            at += kept[i].size();
+    for (size_t j = 0; j < count; ++j) {
+        const Page& page = pages_[first + j];
+        directoryAt[j] = at;
+        if (page.isKept()) {
+            kept[j] = keptDirectory(page);
+            if (kept[j].empty())
+                return WriteResult::SourceDamaged;
+            kept[j] = unnumbered(kept[j], format, enc);
+            at += kept[j].size();
+            facts[j] = {kept[j].size(), page.kept.taken - (page.kept.size - kept[j].size()), false};
             continue;
         }
-        std::vector<OutEntry>& out = directories[i];
-        out = assembler.entriesOf(page.directory, page.source->layout.bigEndian);
+        std::vector<OutEntry>& out = directories[j];
+        out = assembler.entriesOf(*page.directory, page.source->layout.bigEndian);
         OutEntry subfile = generated(TagNewSubfileType, TypeLong, 1);
         enc.put(subfile.own, FileTypePage, 4);
         out.push_back(std::move(subfile));
         Assembler::sortByTag(out);
-        directoryAt[i] = at;
         at = assembler.placeDirectory(out, at);
+        facts[j].size = format.countSize() + out.size() * format.entrySize() + format.nextSize();
+        facts[j].taken = at - directoryAt[j];
     }
 
     // All data follows the directories, page after page without gaps, so
     // that runs of pages which lie together in their file are copied in one
     // piece, now and when this book is edited again.
-    std::vector<std::vector<Assembler::Piece>> data(total);
-    for (size_t i = first; i < last; ++i)
-        assembler.placeData(pages_[i].directory, pages_[i].source->bytes.get(), pages_[i].source->layout.bigEndian,
-                            directories[i], at, data[i]);
+    std::vector<std::vector<Assembler::Piece>> data(count);
+    for (size_t j = 0; j < count; ++j) {
+        const Page& page = pages_[first + j];
+        if (page.isKept())
+            continue;
+        const uint64_t dataStart = at;
+        assembler.placeData(*page.directory, page.source->bytes.get(), page.source->layout.bigEndian,
+                            directories[j], at, data[j]);
+        facts[j].taken += at - dataStart;
+    }
 
     std::vector<uint8_t> buffer;
     if (start == 0) {
@@ -855,14 +905,14 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
         buffer.push_back(0);  // directories begin on a word boundary
     }
     if (firstDirectory)
-        *firstDirectory = directoryAt[first];
-    for (size_t i = first; i < last; ++i) {
-        const uint64_t next = i + 1 < last ? directoryAt[i + 1] : tail;
-        if (kept[i].empty()) {
-            assembler.encode(directories[i], next, buffer);
+        *firstDirectory = directoryAt.front();
+    for (size_t j = 0; j < count; ++j) {
+        const uint64_t next = j + 1 < count ? directoryAt[j + 1] : tail;
+        if (kept[j].empty()) {
+            assembler.encode(directories[j], next, buffer);
         } else {
-            enc.put(kept[i].data() + kept[i].size() - format.nextSize(), next, int(format.nextSize()));
-            buffer.insert(buffer.end(), kept[i].begin(), kept[i].end());
+            enc.put(kept[j].data() + kept[j].size() - format.nextSize(), next, int(format.nextSize()));
+            buffer.insert(buffer.end(), kept[j].begin(), kept[j].end());
         }
         if (buffer.size() >= (size_t(1) << 20)) {
             if (!sink.write(buffer.data(), buffer.size()))
@@ -897,14 +947,14 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
         run = piece.blob;
         return true;
     };
-    for (size_t i = first; i < last; ++i) {
-        for (const Assembler::Piece& piece : data[i])
+    for (size_t j = 0; j < count; ++j) {
+        for (const Assembler::Piece& piece : data[j])
             if (!add(piece))
                 return WriteResult::SinkFailed;
         if (afterPage) {
             if (!flushRun())
                 return WriteResult::SinkFailed;
-            if (!afterPage(i + 1 - first))
+            if (!afterPage(j + 1))
                 return WriteResult::Stopped;
         }
     }

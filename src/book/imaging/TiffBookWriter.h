@@ -39,6 +39,9 @@ struct TiffSource {
     QString path;
     std::shared_ptr<FileBytes> bytes;
     Layout layout;
+    // The facts of its directories where this program wrote it last and it
+    // is as it was written; null where they are to be read.
+    std::shared_ptr<const KnownChain> known;
 };
 
 // The entries of directory `index` of source that describe the page rather
@@ -64,7 +67,8 @@ public:
 class BookWriter {
 public:
     enum class AddResult { Ok, Corrupt };
-    enum class WriteResult { Ok, SinkFailed, Stopped, MixedByteOrder };
+    // SourceDamaged: a kept directory no longer lies within its book.
+    enum class WriteResult { Ok, SinkFailed, Stopped, MixedByteOrder, SourceDamaged };
 
     // Adds directory `index` of source as the next page, with `added` entries
     // set over any of the same tag; an added entry that is not valid drops
@@ -75,8 +79,9 @@ public:
     // Adds directory `index` of book as the next page of an append() to
     // that book (kept pages are for append() only): its directory stays
     // where it lies, or is copied with only its link changed and its page
-    // number entry dropped. Corrupt if the directory does not lie within
-    // the file.
+    // number entry dropped. What the directory takes comes from the book's
+    // known chain; without one the directory is read, and Corrupt if it
+    // does not lie within the file.
     AddResult keepPage(std::shared_ptr<const TiffSource> book, size_t index);
     size_t pageCount() const { return pages_.size(); }
     // Makes room for that many pages in all.
@@ -95,7 +100,8 @@ public:
     // The one write that switches a book over to the chain append() made:
     // `value`, `size` bytes in the book's byte order, at `position` (the
     // header's link, or the link of the last directory kept before the
-    // first change). It never spans two disk sectors.
+    // first change). It never spans two disk sectors. The book's chain after
+    // the switch is chainWritten().
     struct Commit {
         uint64_t position = 0;
         uint64_t value = 0;
@@ -116,6 +122,10 @@ public:
     // The file that write() produced or would produce is BigTIFF (needed
     // beyond 4 GiB).
     bool needsBigTiff() const;
+
+    // The chain of the book the last write() or append() made, whole, with
+    // what each of its directories takes.
+    const KnownChain& chainWritten() const { return written_; }
 
 private:
     struct Blob {
@@ -144,14 +154,16 @@ private:
         std::vector<PointedData> pointed;
         std::vector<SubDirectories> subDirectories;
     };
+    // A page added, with the content of its directory, or one kept, whose
+    // directory is taken from its book as it lies.
     struct Page {
         std::shared_ptr<const TiffSource> source;
-        Directory directory;
-        std::vector<uint8_t> keptBytes;  // a kept page's directory as it lies in its book
-        uint64_t keptSize = 0;           // bytes of its book a kept page takes
-        size_t keptIndex = 0;            // its place in its book's chain
-        bool numbered = false;           // its directory holds a page number entry
+        std::unique_ptr<Directory> directory;  // none for a kept page
+        DirectoryFacts kept;                   // a kept page's directory in its book
+        size_t keptIndex = 0;                  // its place in its book's chain
         bool wideSamples = false;  // more than 8 bits per sample: strip bytes depend on byte order
+
+        bool isKept() const { return !directory; }
     };
     class Assembler;  // lays the new file out and encodes its directories
 
@@ -170,14 +182,19 @@ private:
     };
     Reuse reuseIn(const TiffSource& book) const;
     bool staysInPlace(const Page& page, const TiffSource& book, size_t index) const;
+    // A kept page's directory as it lies in its book; empty if it does not
+    // lie within it.
+    std::vector<uint8_t> keptDirectory(const Page& page);
     // Writes pages [first, last) from offset start on (from the beginning:
     // with a header), in the given offset size and byte order, the last
-    // linked to tail. firstDirectory receives where the first one begins.
+    // linked to tail. firstDirectory receives where the first one begins;
+    // written_ where each of them lies and what it takes.
     WriteResult writeFrom(ByteSink& sink, bool bigTiff, bool bigEndian, uint64_t start, size_t first, size_t last,
                           uint64_t tail, uint64_t* firstDirectory, const std::function<bool(size_t)>& afterPage);
 
     std::vector<Page> pages_;
     std::unique_ptr<ReadWindow> keptWindow_;  // over the book of the kept pages, whose directories lie together
+    KnownChain written_;
 };
 
 }  // namespace palvenor::imaging::tiff

@@ -121,6 +121,21 @@ struct Layout {
 bool hasTiffSignature(const uint8_t* data, uint64_t size);
 LayoutStatus readLayout(const FileBytes& file, Layout* layout);
 
+// What a page's directory takes in its book, as far as changing the book
+// in place needs to know.
+struct DirectoryFacts {
+    uint64_t size = 0;      // the directory itself: entry count, entries and link
+    uint64_t taken = 0;     // with its values stored apart from it and its strips or tiles
+    bool numbered = false;  // it holds a page number entry
+};
+
+// A book's chain as this program last wrote it: where its directories lie
+// and what each takes. Valid only while the book is as it was written.
+struct KnownChain {
+    Layout layout;
+    std::vector<DirectoryFacts> facts;  // one per directory of layout
+};
+
 // One directory entry with its value bytes, in the file's byte order.
 struct Entry {
     uint16_t tag = 0;
