@@ -69,4 +69,16 @@ std::shared_ptr<const tiff::KnownChain> knownChain(const QString& path)
     return noted->second.chain;
 }
 
+tiff::LayoutStatus findLayout(const QString& path, const tiff::FileBytes& file, tiff::Layout* layout,
+                              std::shared_ptr<const tiff::KnownChain>* known)
+{
+    std::shared_ptr<const tiff::KnownChain> chain = knownChain(path);
+    if (known)
+        *known = chain;
+    if (!chain)
+        return tiff::readLayout(file, layout);
+    *layout = chain->layout;
+    return tiff::LayoutStatus::Ok;
+}
+
 }  // namespace palvenor::imaging

@@ -30,4 +30,10 @@ bool changedSinceNoted(const QString& path);
 // are still the same; null otherwise.
 std::shared_ptr<const tiff::KnownChain> knownChain(const QString& path);
 
+// Where the directories of the TIFF at path, open as file, lie: as this
+// program last wrote it (then known receives that chain, if given), or as
+// read from the file.
+tiff::LayoutStatus findLayout(const QString& path, const tiff::FileBytes& file, tiff::Layout* layout,
+                              std::shared_ptr<const tiff::KnownChain>* known = nullptr);
+
 }  // namespace palvenor::imaging

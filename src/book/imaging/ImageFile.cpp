@@ -81,7 +81,7 @@ public:
                                            ImagingError* error)
     {
         std::unique_ptr<TiffImageFile> file(new TiffImageFile(path, std::move(bytes)));
-        switch (tiff::readLayout(*file->bytes_, &file->layout_)) {
+        switch (findLayout(path, *file->bytes_, &file->layout_)) {
         case tiff::LayoutStatus::NotTiff:
             report(error, notAnImage(path));
             return nullptr;

@@ -101,12 +101,7 @@ struct OpenedFile {
 // as read from the file.
 ImagingError findPages(TiffSource& source)
 {
-    source.known = knownChain(source.path);
-    if (source.known) {
-        source.layout = source.known->layout;
-        return {};
-    }
-    switch (tiff::readLayout(*source.bytes, &source.layout)) {
+    switch (findLayout(source.path, *source.bytes, &source.layout, &source.known)) {
     case tiff::LayoutStatus::Ok:
         break;
     case tiff::LayoutStatus::NoPages:
@@ -492,31 +487,57 @@ bool keepsItsPlace(const PageSource& page, const OpenedFile& file, const OpenedF
            page.compression == PageCompression::Own;
 }
 
-// Gives writer the pages; those of book that stay as they are (book may
-// be nullptr) are kept where they lie.
-ImagingError addPages(BookWriter* writer, const std::vector<PageSource>& pages, OpenFiles& files,
-                      const OpenedFile* book)
+// Pages first.page, first.page + 1, ... of first.file, count of them,
+// each taken as first says; a picture is a run of one. The pages of a
+// book that an operation leaves as they are come as a few runs, however
+// long the book is.
+struct PageRun {
+    PageSource first;
+    int count = 1;
+};
+
+size_t pageCountOf(const std::vector<PageRun>& runs)
 {
-    writer->reserve(pages.size());
-    for (size_t i = 0; i < pages.size(); ++i) {
-        const PageSource& page = pages[i];
-        if (page.file.isEmpty() || !page.picture.isNull()) {
-            if (ImagingError e = addPictureSource(writer, page, i, files); !e.ok())
-                return e;
-            continue;
-        }
-        const OpenedFile* file = nullptr;
-        if (ImagingError e = files.open(page.file, &file); !e.ok())
-            return e;
-        if (page.page < 1 || page.page > file->pageCount())
-            return pagesMissing(page.file, page.page, page.page, file->pageCount());
-        if (keepsItsPlace(page, *file, book)) {
-            if (writer->keepPage(file->tiff, size_t(page.page - 1)) != BookWriter::AddResult::Ok)
-                return corrupt(page.file);
-            continue;
-        }
+    size_t total = 0;
+    for (const PageRun& run : runs)
+        total += size_t(run.count);
+    return total;
+}
+
+// Gives writer the pages of run, which begins at place `index` of the new
+// book; those of book that stay as they are (book may be nullptr) are
+// kept where they lie.
+ImagingError addRun(BookWriter* writer, const PageRun& run, size_t index, OpenFiles& files, const OpenedFile* book)
+{
+    const PageSource& first = run.first;
+    if (first.file.isEmpty() || !first.picture.isNull())
+        return addPictureSource(writer, first, index, files);
+    const OpenedFile* file = nullptr;
+    if (ImagingError e = files.open(first.file, &file); !e.ok())
+        return e;
+    const int last = first.page + run.count - 1;
+    if (first.page < 1 || last > file->pageCount())
+        return pagesMissing(first.file, first.page, last, file->pageCount());
+    if (keepsItsPlace(first, *file, book))
+        return writer->keepPages(file->tiff, size_t(first.page - 1), size_t(run.count)) == BookWriter::AddResult::Ok
+                   ? ImagingError{}
+                   : corrupt(first.file);
+    PageSource page = first;
+    for (; page.page <= last; ++page.page)
         if (ImagingError e = addFilePage(writer, *file, page); !e.ok())
             return e;
+    return {};
+}
+
+ImagingError addPages(BookWriter* writer, const std::vector<PageRun>& runs, OpenFiles& files,
+                      const OpenedFile* book)
+{
+    writer->reserve(pageCountOf(runs));
+    size_t index = 0;
+    for (const PageRun& run : runs) {
+        if (ImagingError e = addRun(writer, run, index, files, book); !e.ok())
+            return e;
+        index += size_t(run.count);
     }
     return {};
 }
@@ -576,7 +597,7 @@ ImagingError simulatedCrash(const QString& target)
 // to be written anew instead: it changed on disk, it would have to become
 // BigTIFF, the pages do not fit its byte order, or more than half of it
 // would then be space no page uses.
-std::optional<ImagingError> commitInPlace(const QString& target, const std::vector<PageSource>& pages,
+std::optional<ImagingError> commitInPlace(const QString& target, const std::vector<PageRun>& pages,
                                           OpenFiles& files, const OpenedFile& book)
 {
     if (changedOnDisk(book))
@@ -623,13 +644,13 @@ std::optional<ImagingError> commitInPlace(const QString& target, const std::vect
     return ImagingError{};
 }
 
-ImagingError writeBookWith(const QString& target, const std::vector<PageSource>& pages, OpenFiles& files)
+ImagingError writeBookWith(const QString& target, const std::vector<PageRun>& pages, OpenFiles& files)
 {
     if (pages.empty())
         return failure(StatusNoPages, QStringLiteral("Ein Buch braucht mindestens eine Seite: ") + target);
 
     const bool givesOwnPages =
-        std::any_of(pages.begin(), pages.end(), [&](const PageSource& page) { return page.file == target; });
+        std::any_of(pages.begin(), pages.end(), [&](const PageRun& run) { return run.first.file == target; });
     if (const OpenedFile* book = nullptr; givesOwnPages && files.open(target, &book).ok() && book->tiff)
         if (std::optional<ImagingError> committed = commitInPlace(target, pages, files, *book))
             return *committed;
@@ -694,7 +715,7 @@ ImagingError openBook(const QString& target, OpenFiles& files, const OpenedFile*
 
 // The pages taken from source; count -1 runs to its last page.
 ImagingError sourcePages(const QString& source, int sourcePage, int count, PageCompression compression,
-                         OpenFiles& files, std::vector<PageSource>* pages)
+                         OpenFiles& files, PageRun* pages)
 {
     const OpenedFile* file = nullptr;
     if (ImagingError e = files.open(source, &file); !e.ok())
@@ -704,18 +725,17 @@ ImagingError sourcePages(const QString& source, int sourcePage, int count, PageC
         count = total - sourcePage + 1;
     if (sourcePage < 1 || count < 1 || sourcePage > total || count > total - sourcePage + 1)
         return pagesMissing(source, sourcePage, sourcePage + std::max(count, 1) - 1, total);
-    for (int p = sourcePage; p < sourcePage + count; ++p) {
-        PageSource page = pageOfFile(source, p);
-        page.compression = compression;
-        pages->push_back(page);
-    }
+    pages->first = pageOfFile(source, sourcePage);
+    pages->first.compression = compression;
+    pages->count = count;
     return {};
 }
 
-void bookPages(const QString& target, int first, int last, std::vector<PageSource>* pages)
+// Pages first to last of the book as they are; none where last < first.
+void bookPages(const QString& target, int first, int last, std::vector<PageRun>* pages)
 {
-    for (int p = first; p <= last; ++p)
-        pages->push_back(pageOfFile(target, p));
+    if (last >= first)
+        pages->push_back({pageOfFile(target, first), last - first + 1});
 }
 
 }  // namespace
@@ -728,23 +748,29 @@ ImagingError writeFailure(const QString& target, const QString& systemReason)
 
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages)
 {
+    std::vector<PageRun> runs;
+    runs.reserve(pages.size());
+    for (const PageSource& page : pages)
+        runs.push_back({page, 1});
     OpenFiles files;
-    return writeBookWith(target, pages, files);
+    return writeBookWith(target, runs, files);
 }
 
 ImagingError appendPages(const QString& target, const QString& source, int sourcePage, int count,
                          PageCompression compression)
 {
     OpenFiles files;
-    std::vector<PageSource> pages;
+    std::vector<PageRun> pages;
     if (QFileInfo::exists(target)) {
         const OpenedFile* book = nullptr;
         if (ImagingError e = openBook(target, files, &book); !e.ok())
             return e;
         bookPages(target, 1, book->pageCount(), &pages);
     }
-    if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &pages); !e.ok())
+    PageRun appended;
+    if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &appended); !e.ok())
         return e;
+    pages.push_back(appended);
     return writeBookWith(target, pages, files);
 }
 
@@ -761,12 +787,12 @@ ImagingError insertPages(const QString& target, int position, const QString& sou
                        QStringLiteral("Vor Seite %1 kann nicht eingefügt werden; erlaubt sind die Seiten 1 bis %2.")
                            .arg(position)
                            .arg(n + 1));
-    std::vector<PageSource> inserted;
+    PageRun inserted;
     if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &inserted); !e.ok())
         return e;
-    std::vector<PageSource> pages;
+    std::vector<PageRun> pages;
     bookPages(target, 1, position - 1, &pages);
-    pages.insert(pages.end(), inserted.begin(), inserted.end());
+    pages.push_back(inserted);
     bookPages(target, position, n, &pages);
     return writeBookWith(target, pages, files);
 }
@@ -781,13 +807,13 @@ ImagingError replacePages(const QString& target, int position, const QString& so
     const int n = book->pageCount();
     if (position < 1 || position > n)
         return pagesMissing(target, position, position, n);
-    std::vector<PageSource> replacement;
+    PageRun replacement;
     if (ImagingError e = sourcePages(source, sourcePage, count, compression, files, &replacement); !e.ok())
         return e;
-    std::vector<PageSource> pages;
+    std::vector<PageRun> pages;
     bookPages(target, 1, position - 1, &pages);
-    pages.insert(pages.end(), replacement.begin(), replacement.end());
-    bookPages(target, position + int(replacement.size()), n, &pages);
+    pages.push_back(replacement);
+    bookPages(target, position + replacement.count, n, &pages);
     return writeBookWith(target, pages, files);
 }
 
@@ -804,7 +830,7 @@ ImagingError deletePages(const QString& target, int start, int count)
         return pagesMissing(target, start, start + std::max(count, 1) - 1, n);
     if (count == n)
         return failure(StatusBadPageNumber, QStringLiteral("Die letzte Seite kann nicht gelöscht werden."));
-    std::vector<PageSource> pages;
+    std::vector<PageRun> pages;
     bookPages(target, 1, start - 1, &pages);
     bookPages(target, start + count, n, &pages);
     return writeBookWith(target, pages, files);
@@ -825,11 +851,18 @@ ImagingError movePage(const QString& target, int from, int to)
     to = std::min(to, n);
     if (to == from)
         return {};
-    std::vector<PageSource> pages;
-    bookPages(target, 1, n, &pages);
-    const PageSource moved = pages[size_t(from - 1)];
-    pages.erase(pages.begin() + (from - 1));
-    pages.insert(pages.begin() + (to - 1), moved);
+    // The pages between the two places close up behind the moved one.
+    std::vector<PageRun> pages;
+    if (to < from) {
+        bookPages(target, 1, to - 1, &pages);
+        bookPages(target, from, from, &pages);
+        bookPages(target, to, from - 1, &pages);
+    } else {
+        bookPages(target, 1, from - 1, &pages);
+        bookPages(target, from + 1, to, &pages);
+        bookPages(target, from, from, &pages);
+    }
+    bookPages(target, std::max(from, to) + 1, n, &pages);
     return writeBookWith(target, pages, files);
 }
 

@@ -494,6 +494,15 @@ BookWriter::AddResult BookWriter::keepPage(std::shared_ptr<const TiffSource> boo
     return AddResult::Ok;
 }
 
+BookWriter::AddResult BookWriter::keepPages(const std::shared_ptr<const TiffSource>& book, size_t index,
+                                            size_t count)
+{
+    for (size_t i = index; i < index + count; ++i)
+        if (keepPage(book, i) != AddResult::Ok)
+            return AddResult::Corrupt;
+    return AddResult::Ok;
+}
+
 std::vector<uint8_t> BookWriter::keptDirectory(const Page& page)
 {
     const TiffSource& book = *page.source;

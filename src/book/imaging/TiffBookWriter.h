@@ -83,6 +83,8 @@ public:
     // known chain; without one the directory is read, and Corrupt if it
     // does not lie within the file.
     AddResult keepPage(std::shared_ptr<const TiffSource> book, size_t index);
+    // Keeps directories index to index + count - 1 of book, as keepPage().
+    AddResult keepPages(const std::shared_ptr<const TiffSource>& book, size_t index, size_t count);
     size_t pageCount() const { return pages_.size(); }
     // Makes room for that many pages in all.
     void reserve(size_t pages) { pages_.reserve(pages); }

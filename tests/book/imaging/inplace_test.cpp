@@ -244,6 +244,67 @@ TEST_F(ChangeInPlace, AnOperationWritesOnlyTheDirectoriesItChanges)
     EXPECT_LT(growthOf([&] { return movePage(book_, 1, 5); }, "A2 B2 B1 B3 A4", 5), 2048);
 }
 
+TEST_F(ChangeInPlace, ALongRunOfOperationsStaysTrueToTheBook)
+{
+    // Each operation after the first works from the chain the one before
+    // wrote, not from reading the book; libtiff must find what it wrote.
+    std::vector<std::string> expected = {"A1", "A2", "A3", "A4", "A5"};
+    const auto joined = [&] {
+        std::string text;
+        for (const std::string& page : expected)
+            text += (text.empty() ? "" : " ") + page;
+        return text;
+    };
+    std::mt19937 random(7);
+    const auto place = [&](int last) { return std::uniform_int_distribution<>(1, last)(random); };
+    for (int step = 0; step < 60; ++step) {
+        const int n = int(expected.size());
+        const int at = place(n);
+        ImagingError e;
+        switch (step % 5) {
+        case 0: {
+            const int page = place(3);
+            e = insertPages(book_, at, bookB_, page, 1);
+            expected.insert(expected.begin() + (at - 1), "B" + std::to_string(page));
+            break;
+        }
+        case 1:
+            if (n == 1)
+                continue;
+            e = deletePages(book_, at, 1);
+            expected.erase(expected.begin() + (at - 1));
+            break;
+        case 2: {
+            const int to = place(n);
+            e = movePage(book_, at, to);
+            const std::string moved = expected[size_t(at - 1)];
+            expected.erase(expected.begin() + (at - 1));
+            expected.insert(expected.begin() + (to - 1), moved);
+            break;
+        }
+        case 3: {
+            const int page = place(4);
+            e = replacePages(book_, at, mixed_, page, 1);
+            expected[size_t(at - 1)] = "M" + std::to_string(page);
+            break;
+        }
+        default:
+            e = appendPages(book_, bookA_, 5, 1);
+            expected.push_back("A5");
+        }
+        ASSERT_TRUE(e.ok()) << "step " << step << ": " << failureText(e).toStdString();
+        ASSERT_EQ(sequenceOf(book_), joined()) << "step " << step;
+        if (step == 30) {
+            // Another program rewrites the book: what this program wrote
+            // last no longer says where its pages lie.
+            const QString copy = folder_.filePath(QStringLiteral("umgeschrieben.tif"));
+            ASSERT_TRUE(runTool(QStringLiteral("tiffcp"), {book_, copy}));
+            ASSERT_TRUE(QFile::remove(book_) && QFile::rename(copy, book_));
+        }
+    }
+    expectReadableByOthers(int(expected.size()));
+}
+
 TEST_F(ChangeInPlace, ALinkAcrossTwoSectorsIsLeftAloneAndTheHeaderSwitches)
 {
     // The link of the first directory lies at 2046 to 2049 in one book and
