@@ -36,6 +36,13 @@ enum : uint16_t {
 
 constexpr uint32_t FileTypePage = 2;
 
+// The directories of a book written here lie together: those kept and
+// copied are read in long pieces.
+constexpr uint64_t KeptWindowChunk = 64 * 1024;
+
+// Directories are gathered into writes of about this size.
+constexpr size_t DirectoryWriteSize = size_t(1) << 20;
+
 // Entries not carried over: those the writer sets for the new file, and those
 // holding positions of data it does not copy (sub-directories, free space,
 // the tables of the old JPEG scheme).
@@ -268,35 +275,40 @@ uint64_t takenSize(const FileBytes& file, const Layout& layout, const std::vecto
 
 // Index of the entry of the directory `raw` with tag, looked for in all
 // its entries, whatever their order; the entry count if it has none.
-uint64_t entryIndexOf(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
+uint64_t entryCountOf(const uint8_t* raw, const OutputFormat& format)
 {
-    const bool big = format.bigEndian;
-    const uint64_t count = format.bigTiff ? load64(raw.data(), big) : load16(raw.data(), big);
+    return format.bigTiff ? load64(raw, format.bigEndian) : load16(raw, format.bigEndian);
+}
+
+uint64_t entryIndexOf(const uint8_t* raw, const OutputFormat& format, uint16_t tag)
+{
+    const uint64_t count = entryCountOf(raw, format);
     uint64_t i = 0;
-    while (i < count && load16(raw.data() + format.countSize() + i * format.entrySize(), big) != tag)
+    while (i < count && load16(raw + format.countSize() + i * format.entrySize(), format.bigEndian) != tag)
         ++i;
     return i;
 }
 
-bool holdsEntry(const std::vector<uint8_t>& raw, const OutputFormat& format, uint16_t tag)
+bool holdsEntry(const uint8_t* raw, const OutputFormat& format, uint16_t tag)
 {
-    const uint64_t count = format.bigTiff ? load64(raw.data(), format.bigEndian) : load16(raw.data(), format.bigEndian);
-    return entryIndexOf(raw, format, tag) < count;
+    return entryIndexOf(raw, format, tag) < entryCountOf(raw, format);
 }
 
-// A kept directory without its page number entry and with a blank link.
-std::vector<uint8_t> unnumbered(const std::vector<uint8_t>& raw, const OutputFormat& format, const Encoder& enc)
+// Appends a kept directory, `size` bytes at raw, to out: without its page
+// number entry and linked to next.
+void appendUnnumbered(const uint8_t* raw, uint64_t size, const OutputFormat& format, const Encoder& enc,
+                      uint64_t next, std::vector<uint8_t>& out)
 {
-    std::vector<uint8_t> out(raw.begin(), raw.end());
-    std::fill(out.end() - qsizetype(format.nextSize()), out.end(), 0);
-    if (!holdsEntry(raw, format, TagPageNumber))
-        return out;
-    const uint64_t count = format.bigTiff ? load64(out.data(), format.bigEndian) : load16(out.data(), format.bigEndian);
-    const auto place = out.begin() + qsizetype(format.countSize() + entryIndexOf(raw, format, TagPageNumber) *
-                                                                        format.entrySize());
+    const size_t begin = out.size();
+    out.insert(out.end(), raw, raw + size);
+    enc.put(out.data() + out.size() - format.nextSize(), next, int(format.nextSize()));
+    const uint64_t count = entryCountOf(raw, format);
+    const uint64_t numbered = entryIndexOf(raw, format, TagPageNumber);
+    if (numbered == count)
+        return;
+    const auto place = out.begin() + qsizetype(begin + format.countSize() + numbered * format.entrySize());
     out.erase(place, place + qsizetype(format.entrySize()));
-    enc.put(out.data(), count - 1, int(format.countSize()));
-    return out;
+    enc.put(out.data() + begin, count - 1, int(format.countSize()));
 }
 
 }  // namespace
@@ -483,12 +495,12 @@ BookWriter::AddResult BookWriter::keepPage(std::shared_ptr<const TiffSource> boo
     if (const KnownChain* known = page.source->known.get()) {
         page.kept = known->facts[index];
     } else {
-        const std::vector<uint8_t> raw = keptDirectory(page);
+        const Layout& layout = page.source->layout;
+        const std::vector<uint8_t> raw = directoryBytes(keptWindow(*page.source), layout, layout.directories[index]);
         if (raw.empty())
             return AddResult::Corrupt;
-        const Layout& layout = page.source->layout;
         page.kept = {raw.size(), takenSize(*page.source->bytes, layout, raw),
-                     holdsEntry(raw, OutputFormat{layout.bigTiff, layout.bigEndian}, TagPageNumber)};
+                     holdsEntry(raw.data(), OutputFormat{layout.bigTiff, layout.bigEndian}, TagPageNumber)};
     }
     pages_.push_back(std::move(page));
     return AddResult::Ok;
@@ -503,12 +515,22 @@ BookWriter::AddResult BookWriter::keepPages(const std::shared_ptr<const TiffSour
     return AddResult::Ok;
 }
 
-std::vector<uint8_t> BookWriter::keptDirectory(const Page& page)
+ReadWindow& BookWriter::keptWindow(const TiffSource& book)
 {
-    const TiffSource& book = *page.source;
     if (!keptWindow_ || &keptWindow_->file() != book.bytes.get())
-        keptWindow_ = std::make_unique<ReadWindow>(*book.bytes);
-    return directoryBytes(*keptWindow_, book.layout, book.layout.directories[page.keptIndex]);
+        keptWindow_ = std::make_unique<ReadWindow>(*book.bytes, KeptWindowChunk);
+    return *keptWindow_;
+}
+
+const uint8_t* BookWriter::keptDirectory(const Page& page)
+{
+    const Layout& layout = page.source->layout;
+    const uint8_t* raw = keptWindow(*page.source).at(layout.directories[page.keptIndex], page.kept.size);
+    const OutputFormat format{layout.bigTiff, layout.bigEndian};
+    const bool whole = raw && format.countSize() + entryCountOf(raw, format) * format.entrySize() +
+                                      format.nextSize() ==
+                                  page.kept.size;
+    return whole ? raw : nullptr;
 }
 
 // A kept page stays where it lies at place index of the new chain when it
@@ -854,21 +876,17 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
     facts.resize(count);
 
     // The entries of every page, and where its directory goes; a kept
-    // page's directory as it will be, but for its link. Indices from here
-    // on count from first.
+    // page's directory loses its page number entry. Indices from here on
+    // count from first.
     std::vector<std::vector<OutEntry>> directories(count);
-    std::vector<std::vector<uint8_t>> kept(count);
     uint64_t at = start == 0 ? headerSize : start + (start & 1);
     for (size_t j = 0; j < count; ++j) {
         const Page& page = pages_[first + j];
         directoryAt[j] = at;
         if (page.isKept()) {
-            kept[j] = keptDirectory(page);
-            if (kept[j].empty())
-                return WriteResult::SourceDamaged;
-            kept[j] = unnumbered(kept[j], format, enc);
-            at += kept[j].size();
-            facts[j] = {kept[j].size(), page.kept.taken - (page.kept.size - kept[j].size()), false};
+            const uint64_t size = page.kept.size - (page.kept.numbered ? format.entrySize() : 0);
+            at += size;
+            facts[j] = {size, page.kept.taken - (page.kept.size - size), false};
             continue;
         }
         std::vector<OutEntry>& out = directories[j];
@@ -885,6 +903,7 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
     // All data follows the directories, page after page without gaps, so
     // that runs of pages which lie together in their file are copied in one
     // piece, now and when this book is edited again.
+    const uint64_t directoriesEnd = at;
     std::vector<std::vector<Assembler::Piece>> data(count);
     for (size_t j = 0; j < count; ++j) {
         const Page& page = pages_[first + j];
@@ -897,6 +916,7 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
     }
 
     std::vector<uint8_t> buffer;
+    buffer.reserve(size_t(std::min<uint64_t>(directoriesEnd - start, DirectoryWriteSize + (size_t(64) << 10))));
     if (start == 0) {
         const char* order = format.bigEndian ? "MM" : "II";
         buffer.push_back(uint8_t(order[0]));
@@ -917,13 +937,15 @@ BookWriter::WriteResult BookWriter::writeFrom(ByteSink& sink, bool bigTiff, bool
         *firstDirectory = directoryAt.front();
     for (size_t j = 0; j < count; ++j) {
         const uint64_t next = j + 1 < count ? directoryAt[j + 1] : tail;
-        if (kept[j].empty()) {
+        const Page& page = pages_[first + j];
+        if (!page.isKept()) {
             assembler.encode(directories[j], next, buffer);
+        } else if (const uint8_t* raw = keptDirectory(page)) {
+            appendUnnumbered(raw, page.kept.size, format, enc, next, buffer);
         } else {
-            enc.put(kept[j].data() + kept[j].size() - format.nextSize(), next, int(format.nextSize()));
-            buffer.insert(buffer.end(), kept[j].begin(), kept[j].end());
+            return WriteResult::SourceDamaged;
         }
-        if (buffer.size() >= (size_t(1) << 20)) {
+        if (buffer.size() >= DirectoryWriteSize) {
             if (!sink.write(buffer.data(), buffer.size()))
                 return WriteResult::SinkFailed;
             buffer.clear();

@@ -184,9 +184,10 @@ private:
     };
     Reuse reuseIn(const TiffSource& book) const;
     bool staysInPlace(const Page& page, const TiffSource& book, size_t index) const;
-    // A kept page's directory as it lies in its book; empty if it does not
-    // lie within it.
-    std::vector<uint8_t> keptDirectory(const Page& page);
+    ReadWindow& keptWindow(const TiffSource& book);
+    // A kept page's directory as it lies in its book, valid until the next
+    // read of it; nullptr if it no longer lies there.
+    const uint8_t* keptDirectory(const Page& page);
     // Writes pages [first, last) from offset start on (from the beginning:
     // with a header), in the given offset size and byte order, the last
     // linked to tail. firstDirectory receives where the first one begins;

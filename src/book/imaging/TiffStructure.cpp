@@ -149,7 +149,7 @@ const uint8_t* ReadWindow::at(uint64_t offset, uint64_t length)
         return all + offset;
     if (offset >= start_ && offset - start_ + length <= filled_)
         return window_.data() + (offset - start_);
-    const uint64_t n = std::min(std::max<uint64_t>(length, Chunk), file_.size() - offset);
+    const uint64_t n = std::min(std::max<uint64_t>(length, chunk_), file_.size() - offset);
     window_.resize(size_t(n));
     if (!file_.read(offset, window_.data(), n)) {
         filled_ = 0;

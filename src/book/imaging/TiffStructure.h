@@ -54,7 +54,9 @@ private:
 // together, usually come in with one read.
 class ReadWindow {
 public:
-    explicit ReadWindow(const FileBytes& file) : file_(file) {}
+    // Reads come in pieces of at least chunk bytes: more where the reading
+    // goes through a run of directories that lie together.
+    explicit ReadWindow(const FileBytes& file, uint64_t chunk = 4096) : file_(file), chunk_(chunk) {}
 
     const FileBytes& file() const { return file_; }
     // length bytes at offset, valid until the next call; nullptr if they are
@@ -62,9 +64,8 @@ public:
     const uint8_t* at(uint64_t offset, uint64_t length);
 
 private:
-    static constexpr uint64_t Chunk = 4096;
-
     const FileBytes& file_;
+    uint64_t chunk_;
     std::vector<uint8_t> window_;
     uint64_t start_ = 0;
     uint64_t filled_ = 0;
