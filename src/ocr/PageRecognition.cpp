@@ -18,6 +18,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace palvenor::ocr {
@@ -280,6 +281,9 @@ struct JobSetup {
     const ProcessOptions& options;
     const PreparedPage& page;
     int dotsPerInch;
+    // The job runs alone, with a core to spare: trial lines are read with
+    // two models side by side.
+    bool sideBySide;
 };
 
 // The recogniser of a model, set for the job; nullptr without its data.
@@ -303,6 +307,24 @@ void readOn(TrialReading& reading, const JobSetup& job, std::span<const QRect> l
 {
     if (reading.recogniser)
         readOn(reading, *reading.recogniser, job.page.pix.get(), job.dotsPerInch, lines);
+}
+
+// Reads a's lines with a's model and b's with b's: at once, b on a thread
+// of its own, where the job has a core to spare.
+void readBoth(const JobSetup& job, TrialReading& a, std::span<const QRect> aLines, TrialReading& b,
+              std::span<const QRect> bLines)
+{
+    if (!job.sideBySide) {
+        readOn(a, job, aLines);
+        readOn(b, job, bLines);
+        return;
+    }
+    std::thread other([&] {
+        keepRecognitionOnThisThread();
+        readOn(b, job, bLines);
+    });
+    readOn(a, job, aLines);
+    other.join();
 }
 
 const TrialReading& surer(const TrialReading& a, const TrialReading& b)
@@ -373,8 +395,9 @@ bool isPlainlyFraktur(const TrialReading& german, const TrialReading& fraktur)
 // reading shows whether the print has it. Today's print goes to the German
 // model. Where the first line shows today's print plainly, the other trial
 // lines are not read; where it shows Fraktur plainly, the German model
-// reads no more. A model whose data is missing is left out. The antiqua
-// recogniser finds the layout of the page and keeps it for reading it.
+// reads no more, and the frk model reads beside the Fraktur script model.
+// A model whose data is missing is left out. The antiqua recogniser finds
+// the layout of the page and keeps it for reading it.
 Reader automaticReader(const JobSetup& job)
 {
     tesseract::TessBaseAPI& antiqua = antiquaRecogniser(job);
@@ -385,16 +408,17 @@ Reader automaticReader(const JobSetup& job)
         return readAsAntiqua;
     TrialReading fraktur = trialReading(job, "Fraktur");
     const std::span<const QRect> first(lines.data(), 1);
-    readOn(german, job, first);
-    readOn(fraktur, job, first);
+    readBoth(job, fraktur, first, german, first);
     if (isPlainlyToday(german, fraktur))
         return readAsAntiqua;
-    const bool plainlyFraktur = isPlainlyFraktur(german, fraktur);
     const std::span<const QRect> others(lines.begin() + 1, lines.end());
-    if (!plainlyFraktur)
-        readOn(german, job, others);
-    readOn(fraktur, job, others);
-    if (plainlyFraktur || fraktur.confidence() > german.confidence()) {
+    if (isPlainlyFraktur(german, fraktur)) {
+        TrialReading frk = trialReading(job, "frk");
+        readBoth(job, fraktur, others, frk, lines);
+        return instead(antiqua, surer(fraktur, frk));
+    }
+    readBoth(job, fraktur, others, german, others);
+    if (fraktur.confidence() > german.confidence()) {
         TrialReading frk = trialReading(job, "frk");
         readOn(frk, job, lines);
         return instead(antiqua, surer(fraktur, frk));
@@ -439,6 +463,31 @@ std::vector<RecognisedLine> readArea(const JobSetup& job, const std::atomic<bool
     return recognise(recogniser, page, job.dotsPerInch, cancelled);
 }
 
+// A job with models; sideBySide as for JobSetup.
+Results recogniseWith(TesseractModels& models, const QImage& picture, const ProcessOptions& options,
+                      const std::atomic<bool>& cancelled, bool sideBySide)
+{
+    if (picture.isNull())
+        throw RecognitionFailure("Das Bild ist leer.");
+    const QSize resolution = pixelsPerInch(picture);
+    const int dotsPerInch = resolution.height();
+    // Marked areas are nearly always upright: they are read as they are, and
+    // the orientation detector is asked only when that reading is unsure.
+    PreparedPage page = preparedOrFail(picture, options, dotsPerInch, [](Pix*, int) { return 0; });
+    std::vector<RecognisedLine> lines = readArea({models, options, page, dotsPerInch, sideBySide}, cancelled);
+    if (options.Orientation == kDetectOrientation && !cancelled && confidenceOf(lines) < kSureReading) {
+        int turns = 0;
+        PreparedPage turned = preparedOrFail(picture, options, dotsPerInch, [&](Pix* pix, int dpi) {
+            return turns = quarterTurnsToUpright(models.orientationDetector(), pix, dpi);
+        });
+        if (turns != 0) {
+            page = std::move(turned);
+            lines = readArea({models, options, page, dotsPerInch, sideBySide}, cancelled);
+        }
+    }
+    return collectResults(lines, itemRules(options), page.geometry, resolution);
+}
+
 }  // namespace
 
 bool loadRecogniser()
@@ -457,31 +506,13 @@ Results recognisePicture(const QImage& picture, const ProcessOptions& options, c
 {
     TesseractModels& models = TesseractModels::shared();
     const std::lock_guard lock(models.mutex());
-    return recognisePicture(models, picture, options, cancelled);
+    return recogniseWith(models, picture, options, cancelled, true);
 }
 
 Results recognisePicture(TesseractModels& models, const QImage& picture, const ProcessOptions& options,
                          const std::atomic<bool>& cancelled)
 {
-    if (picture.isNull())
-        throw RecognitionFailure("Das Bild ist leer.");
-    const QSize resolution = pixelsPerInch(picture);
-    const int dotsPerInch = resolution.height();
-    // Marked areas are nearly always upright: they are read as they are, and
-    // the orientation detector is asked only when that reading is unsure.
-    PreparedPage page = preparedOrFail(picture, options, dotsPerInch, [](Pix*, int) { return 0; });
-    std::vector<RecognisedLine> lines = readArea({models, options, page, dotsPerInch}, cancelled);
-    if (options.Orientation == kDetectOrientation && !cancelled && confidenceOf(lines) < kSureReading) {
-        int turns = 0;
-        PreparedPage turned = preparedOrFail(picture, options, dotsPerInch, [&](Pix* pix, int dpi) {
-            return turns = quarterTurnsToUpright(models.orientationDetector(), pix, dpi);
-        });
-        if (turns != 0) {
-            page = std::move(turned);
-            lines = readArea({models, options, page, dotsPerInch}, cancelled);
-        }
-    }
-    return collectResults(lines, itemRules(options), page.geometry, resolution);
+    return recogniseWith(models, picture, options, cancelled, false);
 }
 
 void keepRecognitionOnThisThread()

@@ -30,9 +30,12 @@ QSize pixelsPerInch(const QImage& picture);
 
 // Recognises the picture with the shared models; throws
 // RecognitionFailure. Setting cancelled makes a running recognition stop
-// early with what it has found so far.
+// early with what it has found so far. The job is taken to run alone: the
+// automatic choice of the model reads its trial lines with two models at
+// once.
 Results recognisePicture(const QImage& picture, const ProcessOptions& options, const std::atomic<bool>& cancelled);
-// The same with models the calling thread has to itself.
+// The same with models the calling thread has to itself, on that thread
+// alone: other jobs have the other cores.
 Results recognisePicture(TesseractModels& models, const QImage& picture, const ProcessOptions& options,
                          const std::atomic<bool>& cancelled);
 
