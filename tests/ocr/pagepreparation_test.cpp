@@ -1,6 +1,9 @@
+#include "LeptonicaPix.h"
 #include "PagePreparation.h"
 
 #include <QPainter>
+
+#include <random>
 
 #include <leptonica/allheaders.h>
 
@@ -43,6 +46,48 @@ TEST(PagePreparation, OnlyPicturesOfBlackAndWhiteAloneAreCleanedUpAsBlackAndWhit
     QImage shaded = barsPage(QImage::Format_Grayscale8);
     shaded.setPixel(10, 10, qRgb(128, 128, 128));
     EXPECT_EQ(preparedDepth(shaded), 8);
+}
+
+// A black-and-white picture of scattered ink, 403 pixels wide so that its
+// rows end within a byte, with black as colour `blackIndex`.
+QImage scatteredInk(QImage::Format format, int blackIndex)
+{
+    QImage page(403, 57, format);
+    page.setColorTable(blackIndex == 0 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                                       : QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    std::mt19937 random(5);
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            page.setPixel(x, y, x == page.width() - 1 || random() % 3 == 0 ? blackIndex : 1 - blackIndex);
+    return page;
+}
+
+// Taken as it is, a picture of black and white alone has the ink where its
+// grey copy, thresholded, has it: in either bit order, with black as
+// either colour, and nothing beyond the right edge.
+TEST(PagePreparation, APictureOfBlackAndWhiteAloneIsTakenBitForBit)
+{
+    for (const QImage::Format format : {QImage::Format_Mono, QImage::Format_MonoLSB}) {
+        for (const int blackIndex : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "format " << format << ", black " << blackIndex);
+            const QImage picture = scatteredInk(format, blackIndex);
+            const PixPtr ink = toInkPix(picture);
+            ASSERT_TRUE(ink);
+            const PixPtr grey = toGreyPix(picture);
+            const PixPtr thresholded(pixThresholdToBinary(grey.get(), 128));
+            int same = 0;
+            pixEqual(ink.get(), thresholded.get(), &same);
+            EXPECT_TRUE(same);
+            const int wordsPerLine = pixGetWpl(ink.get());
+            for (int y = 0; y < picture.height(); ++y) {
+                const l_uint32* line = pixGetData(ink.get()) + y * wordsPerLine;
+                for (int x = picture.width(); x < 32 * wordsPerLine; ++x)
+                    ASSERT_EQ(GET_DATA_BIT(line, x), 0) << "beyond the edge at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_FALSE(toInkPix(barsPage(QImage::Format_Grayscale8)));
+    EXPECT_FALSE(toInkPix(barsPage(QImage::Format_Mono, {qRgb(200, 200, 200), qRgb(0, 0, 0)})));
 }
 
 }  // namespace
