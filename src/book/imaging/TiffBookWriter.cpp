@@ -273,13 +273,14 @@ uint64_t takenSize(const FileBytes& file, const Layout& layout, const std::vecto
     return total;
 }
 
-// Index of the entry of the directory `raw` with tag, looked for in all
-// its entries, whatever their order; the entry count if it has none.
+// The number of entries of the directory `raw`.
 uint64_t entryCountOf(const uint8_t* raw, const OutputFormat& format)
 {
     return format.bigTiff ? load64(raw, format.bigEndian) : load16(raw, format.bigEndian);
 }
 
+// Index of the entry of the directory `raw` with tag, looked for in all
+// its entries, whatever their order; the entry count if it has none.
 uint64_t entryIndexOf(const uint8_t* raw, const OutputFormat& format, uint16_t tag)
 {
     const uint64_t count = entryCountOf(raw, format);
