@@ -53,26 +53,52 @@ ocr::BookRecognitionSettings BookOcrRun::settings() {
 }
 
 void BookOcrRun::recognise(int first, int last, Done done) {
-    const QString book = window_.oleImgEdit1().Image();
-    fingerprints_ = ocr::pageFingerprints(book);
-    fingerprints_.resize(size_t(std::max(last, int(fingerprints_.size()))));
-    kept_.keepOnly(fingerprints_);
+    book_ = window_.oleImgEdit1().Image();
     first_ = first;
     last_ = last;
     done_ = std::move(done);
     recognised_.clear();
-    for (int page = first; page <= last; ++page)
+    busy_ = true;
+    cancelled_ = false;
+    showProgress(0, last - first + 1);
+    progress_->show();
+    fingerprintBook([this](const Fingerprints& fingerprints) { start(fingerprints); });
+}
+
+// Takes the fingerprints of the book's pages on a thread of its own, then
+// hands them to `then` on this object's thread.
+void BookOcrRun::fingerprintBook(std::function<void(const Fingerprints&)> then) {
+    fingerprinting_ = std::jthread([this, book = book_, then = std::move(then)] {
+        Fingerprints fingerprints = ocr::pageFingerprints(book);
+        QMetaObject::invokeMethod(
+            this, [then, fingerprints = std::move(fingerprints)] { then(fingerprints); }, Qt::QueuedConnection);
+    });
+}
+
+// Recognises the pages of the range that are not kept from an earlier run
+// with the picture they have now.
+void BookOcrRun::start(const Fingerprints& fingerprints) {
+    if (cancelled_) {
+        finish({}, QString(), {}, false);
+        return;
+    }
+    fingerprints_ = fingerprints;
+    fingerprints_.resize(size_t(std::max(last_, int(fingerprints_.size()))));
+    kept_.keepOnly(fingerprints_);
+    for (int page = first_; page <= last_; ++page)
         if (!kept_.find(fingerprints_[size_t(page - 1)])) recognised_.push_back(page);
-    recognition_ = std::make_unique<ocr::BookRecognition>(book, recognised_, window_.pages(), settings());
+    recognition_ = std::make_unique<ocr::BookRecognition>(book_, recognised_, window_.pages(), settings());
     connect(recognition_.get(), &ocr::BookRecognition::progress, this, &BookOcrRun::showProgress);
     connect(recognition_.get(), &ocr::BookRecognition::finished, this, &BookOcrRun::end);
     showProgress(0, int(recognised_.size()));
-    progress_->show();
     recognition_->start();
 }
 
 void BookOcrRun::cancel() {
-    if (recognition_) recognition_->cancel();
+    if (recognition_)
+        recognition_->cancel();
+    else
+        cancelled_ = true;
 }
 
 void BookOcrRun::showProgress(int done, int total) {
@@ -82,20 +108,29 @@ void BookOcrRun::showProgress(int done, int total) {
 }
 
 void BookOcrRun::end(bool complete) {
-    progress_->hide();
     ocr::BookRecognition* ended = recognition_.release();
     ended->deleteLater();  // it is still sending this signal
-    keepNewPages(ended->pages());
-    if (!ended->failure().isEmpty()) window_.prompter().critical(ended->failure(), kAppTitle);
-    if (complete) done_(pagesOfRange(ended->pages()));
+    fingerprintBook([this, recognised = ended->pages(), failure = ended->failure(), complete](const Fingerprints& now) {
+        finish(recognised, failure, now, complete);
+    });
+}
+
+// Tells the end of the run: keeps what was read, shows a failure, and hands
+// a complete run's pages on.
+void BookOcrRun::finish(const std::vector<ocr::BookPage>& recognised, const QString& failure, const Fingerprints& now,
+                        bool complete) {
+    progress_->hide();
+    keepNewPages(recognised, now);
+    if (!failure.isEmpty()) window_.prompter().critical(failure, kAppTitle);
+    busy_ = false;
+    if (complete) done_(pagesOfRange(recognised));
     done_ = nullptr;
     emit finished(complete);
 }
 
 // Keeps what was read of pages whose picture did not change while the run
-// went on.
-void BookOcrRun::keepNewPages(const std::vector<ocr::BookPage>& recognised) {
-    const std::vector<QByteArray> now = ocr::pageFingerprints(window_.oleImgEdit1().Image());
+// went on: now holds their fingerprints at its end.
+void BookOcrRun::keepNewPages(const std::vector<ocr::BookPage>& recognised, const Fingerprints& now) {
     for (const ocr::BookPage& page : recognised) {
         const size_t index = size_t(page.imagePage - 1);
         if (page.imagePage > 0 && index < now.size() && now[index] == fingerprints_[index])
