@@ -14,27 +14,21 @@ namespace {
 namespace tiff = imaging::tiff;
 
 constexpr uint16_t kStripOffsets = 273;
-constexpr uint16_t kStripByteCounts = 279;
 constexpr uint16_t kPageNumber = 297;
 constexpr uint16_t kTileOffsets = 324;
-constexpr uint16_t kTileByteCounts = 325;
 
-// Adds the bytes of the strips or tiles to hash; false when they are not
-// all in the file.
+// Adds the bytes of the strips or tiles to hash; false when the entries
+// name none or they are not all in the file.
 bool addPictureBytes(const tiff::FileBytes& file, const tiff::Layout& layout, const std::vector<tiff::Entry>& entries,
                      QCryptographicHash& hash) {
-    const bool tiled = tiff::findEntry(entries, kTileOffsets) != nullptr;
-    const tiff::Entry* offsets = tiff::findEntry(entries, tiled ? kTileOffsets : kStripOffsets);
-    const tiff::Entry* counts = tiff::findEntry(entries, tiled ? kTileByteCounts : kStripByteCounts);
-    if (!offsets || !counts || !offsets->valid || !counts->valid || offsets->count != counts->count) return false;
+    const std::optional<tiff::PicturePlaces> picture = tiff::picturePlaces(entries, layout.bigEndian);
+    if (!picture || picture->pieces.empty()) return false;
     constexpr uint64_t kChunk = 1 << 20;
     QByteArray chunk;
-    for (uint64_t i = 0; i < offsets->count; ++i) {
-        const uint64_t offset = tiff::entryInteger(*offsets, layout.bigEndian, i);
-        const uint64_t length = tiff::entryInteger(*counts, layout.bigEndian, i);
-        for (uint64_t done = 0; done < length; done += kChunk) {
-            chunk.resize(qsizetype(std::min(kChunk, length - done)));
-            if (!file.read(offset + done, chunk.data(), uint64_t(chunk.size()))) return false;
+    for (const tiff::Stretch& piece : picture->pieces) {
+        for (uint64_t done = 0; done < piece.length; done += kChunk) {
+            chunk.resize(qsizetype(std::min(kChunk, piece.length - done)));
+            if (!file.read(piece.offset + done, chunk.data(), uint64_t(chunk.size()))) return false;
             hash.addData(chunk);
         }
     }

@@ -88,11 +88,6 @@ bool isPictureStructure(uint16_t tag)
            std::binary_search(std::begin(PictureStructureTags), std::end(PictureStructureTags), tag);
 }
 
-bool isIntegerType(uint16_t type)
-{
-    return type == TypeShort || type == TypeLong || type == TypeLong8;
-}
-
 // Index of the first block equal to block k.
 template <typename Blocks>
 size_t firstOfItsKind(const Blocks& blocks, size_t k)
@@ -409,21 +404,14 @@ bool BookWriter::readContent(const TiffSource& source, uint64_t offset, bool isP
         return false;
     visited->push_back(offset);
 
-    d->tiled = findEntry(all, TagTileWidth) && findEntry(all, TagTileOffsets);
-    const Entry* offsets = findEntry(all, d->tiled ? TagTileOffsets : TagStripOffsets);
-    const Entry* counts = findEntry(all, d->tiled ? TagTileByteCounts : TagStripByteCounts);
-    if (isPage || offsets || counts) {
-        if (!offsets || !counts || !offsets->valid || !counts->valid || offsets->count == 0 ||
-            offsets->count != counts->count || !isIntegerType(offsets->type) || !isIntegerType(counts->type))
-            return false;
-        d->strips.reserve(size_t(offsets->count));
-        for (uint64_t k = 0; k < offsets->count; ++k) {
-            const Blob strip{entryInteger(*offsets, big, k), entryInteger(*counts, big, k)};
-            if (strip.length > 0 && !withinFile(file, strip.offset, strip.length))
-                return false;  // strip cut off: the file is truncated
-            d->strips.push_back(strip);
-        }
-    }
+    std::optional<PicturePlaces> picture = picturePlaces(all, big);
+    if (!picture || (isPage && picture->pieces.empty()))
+        return false;
+    for (const Stretch& strip : picture->pieces)
+        if (strip.length > 0 && !withinFile(file, strip.offset, strip.length))
+            return false;  // strip cut off: the file is truncated
+    d->tiled = picture->tiled;
+    d->strips = std::move(picture->pieces);
     d->pointed = pointedData(file, all, big);
 
     for (const Entry& e : all) {

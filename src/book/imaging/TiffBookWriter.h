@@ -130,10 +130,7 @@ public:
     const KnownChain& chainWritten() const { return written_; }
 
 private:
-    struct Blob {
-        uint64_t offset = 0;
-        uint64_t length = 0;
-    };
+    using Blob = Stretch;
     // An entry whose values are positions of data blocks of the page (the
     // old JPEG scheme's stream and tables), copied after its strips.
     struct PointedData {

@@ -296,6 +296,35 @@ const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag)
     return nullptr;
 }
 
+bool isIntegerType(uint16_t type)
+{
+    return type == TypeShort || type == TypeLong || type == TypeLong8;
+}
+
+std::optional<PicturePlaces> picturePlaces(const std::vector<Entry>& entries, bool bigEndian)
+{
+    enum : uint16_t {
+        TagStripOffsets = 273,
+        TagStripByteCounts = 279,
+        TagTileWidth = 322,
+        TagTileOffsets = 324,
+        TagTileByteCounts = 325,
+    };
+    PicturePlaces places;
+    places.tiled = findEntry(entries, TagTileWidth) && findEntry(entries, TagTileOffsets);
+    const Entry* offsets = findEntry(entries, places.tiled ? TagTileOffsets : TagStripOffsets);
+    const Entry* counts = findEntry(entries, places.tiled ? TagTileByteCounts : TagStripByteCounts);
+    if (!offsets && !counts)
+        return places;
+    if (!offsets || !counts || !offsets->valid || !counts->valid || offsets->count == 0 ||
+        offsets->count != counts->count || !isIntegerType(offsets->type) || !isIntegerType(counts->type))
+        return std::nullopt;
+    places.pieces.reserve(size_t(offsets->count));
+    for (uint64_t k = 0; k < offsets->count; ++k)
+        places.pieces.push_back({entryInteger(*offsets, bigEndian, k), entryInteger(*counts, bigEndian, k)});
+    return places;
+}
+
 void swapByteOrder(std::vector<Entry>& entries)
 {
     for (Entry& e : entries) {

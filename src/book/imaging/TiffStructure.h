@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace palvenor::imaging::tiff {
@@ -158,6 +159,26 @@ bool readDirectory(const FileBytes& file, const Layout& layout, uint64_t offset,
 std::vector<uint8_t> directoryBytes(ReadWindow& window, const Layout& layout, uint64_t offset);
 
 const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
+// Types whose values are unsigned integers of 2, 4 or 8 bytes.
+bool isIntegerType(uint16_t type);
+
+// A stretch of bytes of a file.
+struct Stretch {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
+// Where the picture of a page lies, as its directory's entries say.
+struct PicturePlaces {
+    bool tiled = false;
+    std::vector<Stretch> pieces;  // its strips or tiles in order; none where the entries name none
+};
+
+// The strips, or the tiles where the entries give a tile width and tile
+// offsets, that the entries name, whether they lie within the file or
+// not; nullopt where offsets and byte counts do not pair up: one of them
+// missing or unreadable, their numbers unequal or nought, or not integers.
+std::optional<PicturePlaces> picturePlaces(const std::vector<Entry>& entries, bool bigEndian);
 // Turns the values of the entries into the other byte order.
 void swapByteOrder(std::vector<Entry>& entries);
 // Value `index` of an integer entry (byte, short, long, long8); 0 if out of range.
