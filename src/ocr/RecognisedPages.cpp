@@ -13,9 +13,7 @@ namespace {
 
 namespace tiff = imaging::tiff;
 
-constexpr uint16_t kStripOffsets = 273;
 constexpr uint16_t kPageNumber = 297;
-constexpr uint16_t kTileOffsets = 324;
 
 // Adds the bytes of the strips or tiles to hash; false when the entries
 // name none or they are not all in the file.
@@ -40,7 +38,8 @@ QByteArray fingerprint(const tiff::FileBytes& file, const tiff::Layout& layout, 
     if (!tiff::readDirectory(file, layout, directory, &entries)) return {};
     QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     for (const tiff::Entry& entry : entries) {
-        if (entry.tag == kStripOffsets || entry.tag == kTileOffsets || entry.tag == kPageNumber) continue;
+        if (entry.tag == tiff::TagStripOffsets || entry.tag == tiff::TagTileOffsets || entry.tag == kPageNumber)
+            continue;
         const uint64_t head[] = {entry.tag, entry.type, entry.count};
         hash.addData(QByteArrayView(reinterpret_cast<const char*>(head), sizeof head));
         hash.addData(QByteArrayView(reinterpret_cast<const char*>(entry.value.data()), qsizetype(entry.value.size())));

@@ -303,13 +303,6 @@ bool isIntegerType(uint16_t type)
 
 std::optional<PicturePlaces> picturePlaces(const std::vector<Entry>& entries, bool bigEndian)
 {
-    enum : uint16_t {
-        TagStripOffsets = 273,
-        TagStripByteCounts = 279,
-        TagTileWidth = 322,
-        TagTileOffsets = 324,
-        TagTileByteCounts = 325,
-    };
     PicturePlaces places;
     places.tiled = findEntry(entries, TagTileWidth) && findEntry(entries, TagTileOffsets);
     const Entry* offsets = findEntry(entries, places.tiled ? TagTileOffsets : TagStripOffsets);

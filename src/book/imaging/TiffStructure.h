@@ -162,6 +162,15 @@ const Entry* findEntry(const std::vector<Entry>& entries, uint16_t tag);
 // Types whose values are unsigned integers of 2, 4 or 8 bytes.
 bool isIntegerType(uint16_t type);
 
+// Tags of the entries that say where the picture of a page lies.
+enum PictureTag : uint16_t {
+    TagStripOffsets = 273,
+    TagStripByteCounts = 279,
+    TagTileWidth = 322,
+    TagTileOffsets = 324,
+    TagTileByteCounts = 325,
+};
+
 // A stretch of bytes of a file.
 struct Stretch {
     uint64_t offset = 0;
