@@ -146,7 +146,7 @@ PixPtr linesAmong(Pix* page, Pix* strokes, bool across, int thickness)
 PixPtr thinStrokes(Pix* binary, bool across, int length, int thickness)
 {
     // The opening by a long brick, composed of two short ones: the same
-    // strokes as with one brick, in a sixth of the time.
+    // strokes as with one brick, in a fifth of the time.
     const PixPtr runs(across ? pixOpenCompBrickDwa(nullptr, binary, length, 1)
                              : pixOpenCompBrickDwa(nullptr, binary, 1, length));
     return PixPtr(across ? pixSelectBySize(runs.get(), 0, thickness, 8, L_SELECT_HEIGHT, L_SELECT_IF_LTE, nullptr)
