@@ -496,6 +496,18 @@ struct PageRun {
     int count = 1;
 };
 
+// page comes after the last page of run in its file and is taken as run's
+// pages are.
+bool continues(const PageRun& run, const PageSource& page)
+{
+    const PageSource& first = run.first;
+    return !first.file.isEmpty() && first.picture.isNull() && page.picture.isNull() && page.file == first.file &&
+           page.page == first.page + run.count && !first.annotations && !page.annotations &&
+           page.compression == first.compression && page.resolution == first.resolution &&
+           page.yResolution == first.yResolution && page.pictureCompression == first.pictureCompression &&
+           page.quarterTurned == first.quarterTurned;
+}
+
 size_t pageCountOf(const std::vector<PageRun>& runs)
 {
     size_t total = 0;
@@ -748,10 +760,15 @@ ImagingError writeFailure(const QString& target, const QString& systemReason)
 
 ImagingError writeBook(const QString& target, const std::vector<PageSource>& pages)
 {
+    // Saving a changed page lists every page of the book; those between
+    // the changes go as runs.
     std::vector<PageRun> runs;
-    runs.reserve(pages.size());
-    for (const PageSource& page : pages)
-        runs.push_back({page, 1});
+    for (const PageSource& page : pages) {
+        if (!runs.empty() && continues(runs.back(), page))
+            ++runs.back().count;
+        else
+            runs.push_back({page, 1});
+    }
     OpenFiles files;
     return writeBookWith(target, runs, files);
 }

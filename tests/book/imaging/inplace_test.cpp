@@ -511,6 +511,31 @@ TEST_F(ChangeInPlace, SavingUnderAnotherNameWritesTheBookAnew)
     EXPECT_EQ(sequenceOf(saved), "A3 A2");
 }
 
+TEST_F(ChangeInPlace, PagesListedOneByOneKeepTheirOrderAndWhatIsAskedOfEach)
+{
+    // Neighbouring pages of one file go together; a repeated page, a page
+    // of another file, one with its own annotations and one to be made
+    // black and white again each stand on their own.
+    PageSource noted = pageOfFile(book_, 4);
+    noted.annotations = QByteArray("note");
+    PageSource reduced = pageOfFile(mixed_, 2);
+    reduced.compression = PageCompression::BlackAndWhiteG4;
+    ASSERT_TRUE(writeBook(book_, {pageOfFile(book_, 1), pageOfFile(book_, 2), pageOfFile(book_, 2), noted,
+                                  pageOfFile(book_, 5), pageOfFile(bookB_, 1), pageOfFile(bookB_, 2),
+                                  pageOfFile(mixed_, 1), reduced, pageOfFile(mixed_, 3)})
+                    .ok());
+    EXPECT_EQ(sequenceOf(book_).substr(0, 20), "A1 A2 A2 A4 A5 B1 B2");
+    ImagingError e;
+    const std::unique_ptr<ImageFile> file = ImageFile::open(book_, &e);
+    ASSERT_TRUE(file) << failureText(e).toStdString();
+    ASSERT_EQ(file->pageCount(), 10);
+    for (int page = 1; page <= 10; ++page)
+        EXPECT_EQ(file->annotationData(page), page == 4 ? QByteArray("note") : QByteArray()) << page;
+    EXPECT_EQ(file->pageInfo(8).pageType, ImageFile::open(mixed_, &e)->pageInfo(1).pageType);
+    EXPECT_EQ(file->pageInfo(9).pageType, PageTypeBlackWhite);
+    EXPECT_EQ(file->pageInfo(10).pageType, ImageFile::open(mixed_, &e)->pageInfo(3).pageType);
+}
+
 TEST_F(ChangeInPlace, AChangedPageGoesAfterTheBookWithANewChain)
 {
     const QByteArray before = fileBytes(book_);
