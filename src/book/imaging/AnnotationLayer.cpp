@@ -1,5 +1,7 @@
 #include "AnnotationLayer.h"
 
+#include "PageTools.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -123,11 +125,7 @@ void AnnotationLayer::paint(QPainter& painter, const QRectF& area) const {
     for (const Annotation& a : items_) {
         if (!a.bounds().intersects(area)) continue;
         paintAnnotation(painter, a);
-        if (!a.marked) continue;
-        QPen frame(Qt::blue, 0, Qt::DashLine);  // cosmetic: one screen pixel at any zoom
-        painter.setPen(frame);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(a.bounds());
+        if (a.marked) paintDashedFrame(painter, a.bounds(), Qt::blue);
     }
 }
 

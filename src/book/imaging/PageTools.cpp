@@ -18,15 +18,15 @@ namespace palvenor::imaging {
 
 void PageTool::paint(QPainter&) const {}
 
+void paintDashedFrame(QPainter& painter, const QRectF& frame, Qt::GlobalColor colour) {
+    painter.setPen(QPen(colour, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame);
+}
+
 namespace {
 
 QRectF spanned(QPointF a, QPointF b) { return QRectF(a, b).normalized(); }
-
-void paintRubberBand(QPainter& painter, const QRectF& band) {
-    painter.setPen(QPen(Qt::black, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(band);
-}
 
 // A dashed rectangle from where the button went down to the mouse.
 class BandTool : public PageTool {
@@ -44,7 +44,7 @@ public:
         host_.repaintPageArea(before | band());
     }
     void paint(QPainter& painter) const override {
-        if (drawing_) paintRubberBand(painter, band());
+        if (drawing_) paintDashedFrame(painter, band(), Qt::black);
     }
 
 protected:

@@ -55,6 +55,10 @@ protected:
     ToolHost& host_;
 };
 
+// A dashed frame one screen pixel wide at any zoom, as the rubber band, the
+// selection and what is marked or pasted are shown.
+void paintDashedFrame(QPainter& painter, const QRectF& frame, Qt::GlobalColor colour);
+
 std::unique_ptr<PageTool> makeSelectionTool(ToolHost& host);
 // The pointer, freehand line, highlighter, straight line, frame, area, typed
 // text, note and text from a file: tools 1 to 9.

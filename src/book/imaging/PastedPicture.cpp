@@ -32,9 +32,7 @@ void PastedPicture::release(QPointF point) {
 
 void PastedPicture::paint(QPainter& painter) const {
     painter.drawImage(at_, picture_);
-    painter.setPen(QPen(Qt::blue, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(area());
+    paintDashedFrame(painter, area(), Qt::blue);
 }
 
 }  // namespace palvenor::imaging

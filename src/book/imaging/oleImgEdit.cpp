@@ -400,11 +400,7 @@ void oleImgEdit::paintOverlay(QPainter& painter, QPoint origin, const QRect& tar
     const QRectF area(QPointF(target.topLeft() - origin) * screenPixel(), QSizeF(target.size()) * screenPixel());
     annotations_.paint(painter, area);
     if (pasted_) pasted_->paint(painter);
-    if (!selection_.isEmpty()) {
-        painter.setPen(QPen(Qt::blue, 0, Qt::DashLine));  // cosmetic: one screen pixel at any zoom
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(selection_);
-    }
+    if (!selection_.isEmpty()) paintDashedFrame(painter, selection_, Qt::blue);
     if (pressed_ && pressed_ != pasted_.get()) pressed_->paint(painter);
 }
 
