@@ -5,6 +5,7 @@
 #include "ImageFile.h"
 #include "Lexicon.h"
 #include "PageModel.h"
+#include "TiffStructure.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,11 +77,6 @@ bool readOption(const QString& option, const QString& value, OcrCommandRequest* 
     return error->isEmpty();
 }
 
-bool isTiff(const QByteArray& head) {
-    return head.startsWith(QByteArrayLiteral("II*\0")) || head.startsWith(QByteArrayLiteral("MM\0*")) ||
-           head.startsWith(QByteArrayLiteral("II+\0")) || head.startsWith(QByteArrayLiteral("MM\0+"));
-}
-
 // The page count of the book; 0 with *error when it cannot be read.
 int bookPageCount(const QString& path, QString* error) {
     const QFileInfo info(path);
@@ -93,7 +89,8 @@ int bookPageCount(const QString& path, QString* error) {
         *error = QStringLiteral("Das Buch %1 kann nicht gelesen werden.").arg(quoted(path));
         return 0;
     }
-    if (!isTiff(file.read(4))) {
+    const QByteArray head = file.read(4);
+    if (!imaging::tiff::hasTiffSignature(reinterpret_cast<const uint8_t*>(head.constData()), uint64_t(head.size()))) {
         *error = QStringLiteral("%1 ist kein TIFF-Buch.").arg(quoted(path));
         return 0;
     }
