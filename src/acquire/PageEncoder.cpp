@@ -18,6 +18,4 @@ void PageEncoder::encode(const ScannedPage& page) {
     QMetaObject::invokeMethod(worker_, [this, page] { emit encoded(encodeScannedPage(page)); });
 }
 
-void PageEncoder::finish() { QMetaObject::invokeMethod(worker_, [] {}, Qt::BlockingQueuedConnection); }
-
 }  // namespace palvenor::acquire

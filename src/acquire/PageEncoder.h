@@ -18,8 +18,6 @@ public:
     ~PageEncoder() override;
 
     void encode(const ScannedPage& page);
-    // Returns once every page handed in is encoded and its `encoded` sent.
-    void finish();
 
 signals:
     void encoded(const palvenor::acquire::EncodedPage& page);
