@@ -56,6 +56,7 @@ frmSample::~frmSample() = default;
 void frmSample::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (isMinimized() || width() < 1 || height() < 1) return;
+    arrangeToolBars();
     ViewModes(*this).layOut();
     ZoomCommands(*this).refitAfterResize();
 }
@@ -199,6 +200,7 @@ void frmSample::buildPageBar() {
     QToolBar* bar = addToolBar(QStringLiteral("Seiten"));
     bar->setObjectName(QStringLiteral("Toolbar1"));
     bar->setMovable(false);
+    pageBar_ = bar;
 
     auto* frame1 = new QGroupBox;
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -258,10 +260,21 @@ void frmSample::buildPageBar() {
     mark->setCheckable(true);
     connect(makeButton("Command2", QStringLiteral("OCR"), QStringLiteral("Texterkennung des markierten Bereichs")),
             &QToolButton::clicked, this, [this] { runOcrCommand(); });
-    bar->addSeparator();
-    buildZoomBar(bar);
-    bar->addSeparator();
-    buildViewModeButtons(bar);
+    buildZoomBar();
+}
+
+// The zoom bar stands beside the page bar where the window is wide enough
+// for both, and on a row of its own below it otherwise, so that no control
+// hides behind a tool bar's overflow button.
+void frmSample::arrangeToolBars() {
+    const int bothWide = pageBar_->sizeHint().width() + zoomBar_->sizeHint().width();
+    const bool ownRow = bothWide > width();
+    if (ownRow == zoomBarOnOwnRow_) return;
+    if (ownRow)
+        insertToolBarBreak(zoomBar_);
+    else
+        removeToolBarBreak(zoomBar_);
+    zoomBarOnOwnRow_ = ownRow;
 }
 
 void frmSample::buildZoomMenu() {
@@ -401,8 +414,13 @@ void frmSample::buildOcrMenu() {
                {QKeySequence(Qt::CTRL | Qt::Key_R)});
 }
 
-// The zoom buttons, the fit buttons in `Frame2` and the zoom box `mag`.
-void frmSample::buildZoomBar(QToolBar* bar) {
+// The zoom buttons, the fit buttons in `Frame2`, the zoom box `mag` and the
+// view mode buttons.
+void frmSample::buildZoomBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Vergrößerung"));
+    bar->setObjectName(QStringLiteral("Toolbar3"));
+    bar->setMovable(false);
+    zoomBar_ = bar;
     QToolButton* gross = makeToolButton("gross", QStringLiteral("+"), QStringLiteral("vergrößern"));
     QToolButton* klein = makeToolButton("klein", QStringLiteral("−"), QStringLiteral("verkleinern"));
     connect(gross, &QToolButton::clicked, this, [this] { ZoomCommands(*this).zoomIn(); });
@@ -438,6 +456,8 @@ void frmSample::buildZoomBar(QToolBar* bar) {
     });
     controls_.add(mag_);
     bar->addWidget(mag_);
+    bar->addSeparator();
+    buildViewModeButtons(bar);
 }
 
 void frmSample::buildViewModeButtons(QToolBar* bar) {

@@ -123,8 +123,9 @@ private:
     void connectPageView();
     void buildOcrMenu();
     QToolButton* makeToolButton(const char* name, const QString& text, const QString& tip);
-    void buildZoomBar(QToolBar* bar);
+    void buildZoomBar();
     void buildViewModeButtons(QToolBar* bar);
+    void arrangeToolBars();
     QAction* newCommand(QMenu* menu, const char* name, const QString& caption,
                         const QList<QKeySequence>& keys);
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
@@ -147,6 +148,9 @@ private:
     QLineEdit* seite_ = nullptr;
     QLineEdit* buchseite_ = nullptr;
     QLineEdit* mag_ = nullptr;
+    QToolBar* pageBar_ = nullptr;
+    QToolBar* zoomBar_ = nullptr;
+    bool zoomBarOnOwnRow_ = false;
     QAction* seiteAction_ = nullptr;  // the fields' places in the page bar
     QAction* buchseiteAction_ = nullptr;
     bool paintNoticePending_ = false;

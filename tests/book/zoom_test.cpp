@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -279,5 +280,23 @@ TEST(ViewModes, AResizeKeepsTheLayoutOfEveryMode) {
             }
             if (mode == ViewModes::ThumbnailsOnly) EXPECT_EQ(strip.width(), width) << entry;
         }
+    }
+}
+
+TEST(ViewModes, ANarrowWindowGivesTheZoomBarARowOfItsOwnSoNoControlIsHidden) {
+    ZoomScene s;
+    s.frame.resize(1700, 900);
+    auto* sub = qobject_cast<QMdiSubWindow*>(s.w->parentWidget());
+    sub->showNormal();
+    const QToolBar* pageBar = s.w->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+    const QToolBar* zoomBar = s.w->findChild<QToolBar*>(QStringLiteral("Toolbar3"));
+    for (const int width : {1000, 1600, 1000}) {
+        sub->resize(width, 700);
+        QCoreApplication::processEvents();
+        const bool ownRow = width < 1600;
+        EXPECT_EQ(zoomBar->y() > pageBar->y(), ownRow) << width;
+        for (const char* name : {"vor", "Command2", "gross", "Breit", "mag", "einzeln", "album"})
+            EXPECT_TRUE(qobject_cast<QWidget*>(s.w->controls().find(QString::fromUtf8(name)))->isVisible())
+                << name << " at " << width;
     }
 }
