@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QFileInfo>
 
+#include <functional>
+
 using namespace palvenor;
 using namespace palvenor::test;
 
@@ -251,6 +253,7 @@ class RecordingScanner : public imaging::ImgScan {
 public:
     int openResult = 0;
     QStringList calls;
+    std::function<void()> whileScanning = [] {};
 
     bool ScannerAvailable() const override { return true; }
     QStringList sources() const override { return {QStringLiteral("test:0")}; }
@@ -260,7 +263,7 @@ public:
     void CloseScanner() override { record("close"); }
     void ShowScanPreferences() override {}
     void ShowSelectSource() override {}
-    int ScanToTarget() override { return record("scan"), 0; }
+    int ScanToTarget() override { return record("scan"), whileScanning(), 0; }
 
 private:
     void record(const char* call) {
@@ -313,7 +316,14 @@ TEST(ScannerPages, InsertAimsAtTheShownPageOfTheBook) {
 
 TEST(ScannerPages, AppendGoesToTheLastPageAndScansBehindIt) {
     ScannerScene scene;
+    QStringList enabledWhileScanning;
+    scene.scanner.whileScanning = [&] {
+        for (const char* starter : {"AddScan", "mnuAppendTwain"})
+            if (scene.w->controls().isEnabled(QString::fromUtf8(starter))) enabledWhileScanning << starter;
+    };
     scene.run("mnuAppendTwain");
+    EXPECT_EQ(enabledWhileScanning, QStringList());
+    EXPECT_TRUE(scene.w->controls().isEnabled(QStringLiteral("AddScan")));
     const QString set = QStringLiteral(" option=2 page=0 dest=1 multi=1 setup=1 file=buch.tif");
     EXPECT_EQ(scene.scanner.calls, QStringList({"open" + set, "scan" + set, "close" + set}));
     EXPECT_EQ(scene.w->oleImgEdit1().Page(), 4);
