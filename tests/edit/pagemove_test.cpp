@@ -113,6 +113,20 @@ TEST(RestorePage, APlaceBeyondABookShortenedMeanwhilePutsThePageLast) {
     EXPECT_EQ(scene.view(), "3 [3] of 3 <-");
 }
 
+TEST(RestorePage, AFailedRestoreIsToldAndKeepsThePageForAnotherTry) {
+    PageScene scene(3);
+    scene.goTo(2);
+    scene.run("mnuDeletePage");
+    const QByteArray before = bytesOf(scene.path);
+    scene.runWithFailingWrite("mnuRestorePage");
+    EXPECT_EQ(bytesOf(scene.path), before);
+    ASSERT_EQ(messages(scene.prompter).size(), 1);
+    EXPECT_TRUE(messages(scene.prompter)[0].endsWith(QStringLiteral(" Fehlercode = 7D6")));
+    EXPECT_EQ(scene.view(), "2 [2] of 2 <-");
+    scene.run("mnuRestorePage");
+    EXPECT_EQ(scene.sequence(), "A1 A2 A3");
+}
+
 TEST(RestorePage, TheKeptPageGoesWithItsWindow) {
     PageScene scene(3);
     scene.run("mnuDeletePage");
