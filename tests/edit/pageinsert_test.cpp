@@ -4,6 +4,7 @@
 #include "PageAdmin.h"
 #include "PageSequenceCommands.h"
 #include "ProgramTemp.h"
+#include "RealFiles.h"
 
 #include <QDir>
 #include <QLabel>
@@ -43,9 +44,26 @@ TEST(InsertPages, AColourFileGoesInAsBlackAndWhiteG4) {
     scene.prompter.answerFile(source);
     scene.run("mnuInsertFile");
     const std::vector<TiffPage> pages = readPages(scene.path);
+    const std::vector<TiffPage> sources = readPages(source);
     ASSERT_EQ(pages.size(), 4u);
     for (const TiffPage& page : pages) EXPECT_EQ(page.compression, COMPRESSION_CCITTFAX4);
+    for (size_t i = 0; i < sources.size(); ++i) EXPECT_EQ(pages[i].width, sources[i].width) << i;
     EXPECT_EQ(scene.sequence().substr(scene.sequence().size() - 5), "A1 A2");
+}
+
+TEST(InsertPages, AColourPageMadeBlackAndWhiteKeepsItsResolution) {
+    PageScene scene(1);
+    const QString source = scene.dir.filePath(QStringLiteral("farbig.tif"));
+    ASSERT_TRUE(imaging::test::writeRichPage(source));  // 118.11 pixels per centimetre
+    scene.prompter.answerFile(source);
+    scene.run("mnuInsertFile");
+    const TiffPage page = readPages(scene.path).at(0);
+    const TiffPage original = readPages(source).at(0);
+    EXPECT_EQ(page.compression, COMPRESSION_CCITTFAX4);
+    EXPECT_EQ(page.width, original.width);
+    EXPECT_FLOAT_EQ(page.xResolution, 118.11f);
+    EXPECT_FLOAT_EQ(page.yResolution, 118.11f);
+    EXPECT_EQ(page.resolutionUnit, RESUNIT_CENTIMETER);
 }
 
 TEST(InsertPages, ACancelledDialogChangesNothing) {
