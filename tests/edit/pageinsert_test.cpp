@@ -399,3 +399,21 @@ TEST(InsertPages, AChangedPageIsOfferedForSavingFirst) {
     scene.run("mnuInsertClip");
     EXPECT_EQ(scene.sequence(), "30x30 A1 A2");
 }
+
+TEST(InsertPages, TheBookItselfAsTheSourceGoesInAsItWas) {
+    PageScene scene(3);
+    scene.goTo(2);
+    scene.prompter.answerFile(scene.path);
+    scene.run("mnuAppendFile");
+    EXPECT_EQ(scene.sequence(), "A1 A2 A3 A1 A2 A3");
+    EXPECT_EQ(scene.view(), "3 [3] of 6 <>");
+    scene.prompter.answerFile(scene.path);
+    scene.run("mnuInsertFile");
+    const std::string twelve = "A1 A2 A1 A2 A3 A1 A2 A3 A3 A1 A2 A3";
+    EXPECT_EQ(scene.sequence(), twelve);
+    scene.goTo(12);
+    scene.prompter.answerFile(scene.path);
+    scene.run("mnuRescanFile");
+    EXPECT_EQ(scene.sequence(), "A1 A2 A1 A2 A3 A1 A2 A3 A3 A1 A2 " + twelve);
+    EXPECT_EQ(messages(scene.prompter), QStringList());
+}
