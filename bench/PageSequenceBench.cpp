@@ -156,7 +156,7 @@ std::vector<CommandTime> bookFigures(const std::string& name, const SampleBooks&
     const double plain = bestOfMs(rounds, [&] { copyFile(book, copy); });
     const double pageOnly = pageWriteMs(copy, QFileInfo(page).size(), rounds);
     const double flushesOnly = pageWriteMs(copy, 0, rounds);
-    printFigure(prefix + "cp_ms", plain);
+    printFigure(prefix + "file_copy_ms", plain);
     printFigure(prefix + "page_write_two_flushes_ms", pageOnly);
     printFigure(prefix + "two_flushes_ms", flushesOnly);
 
@@ -186,7 +186,7 @@ std::vector<CommandTime> bookFigures(const std::string& name, const SampleBooks&
     for (size_t f = 0; f < std::size(figures); ++f) {
         const std::string command = prefix + figures[f].name;
         printFigure(command + "_ms", times[f].ms);
-        printFigure(command + "_vs_cp_ratio", times[f].ms / plain);
+        printFigure(command + "_vs_file_copy_ratio", times[f].ms / plain);
         printFigure(command + "_vs_page_write_ratio",
                     times[f].ms / (figures[f].bringsAPage ? pageOnly : flushesOnly));
         printFigure(command + "_growth_kib", double(growth[f]) / 1024);

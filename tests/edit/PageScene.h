@@ -6,6 +6,7 @@
 #include "FrameScene.h"
 #include "ImageFile.h"
 #include "PageAdmin.h"
+#include "oleImgThumbnail.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -135,11 +136,26 @@ struct PageScene : FrameScene {
     bool enabled(const char* name) { return w->controls().isEnabled(QString::fromUtf8(name)); }
 
     // Page, page field, cached page count and arrows, e.g. "5 [5] of 13 <>",
-    // with "-" for a disabled arrow.
+    // with "-" for a disabled arrow; followed by " stale thumbnails" when
+    // the thumbnail strip does not show the book's pages as they are now.
     std::string view() {
         const std::string page = std::to_string(w->oleImgEdit1().Page());
         return page + " [" + field(*w, "seite").toStdString() + "] of " + std::to_string(w->pages().Seitenzahl) +
-               " " + (enabled("rueck") ? "<" : "-") + (enabled("vor") ? ">" : "-");
+               " " + (enabled("rueck") ? "<" : "-") + (enabled("vor") ? ">" : "-") +
+               (thumbnailsShowTheBook() ? "" : " stale thumbnails");
+    }
+    bool thumbnailsShowTheBook() {
+        imaging::ThumbnailModel& shown = w->oleImgThumbnail1().model();
+        imaging::ThumbnailModel book;
+        book.setFile(path);
+        if (shown.rowCount() != book.rowCount()) return false;
+        for (int row = 0; row < book.rowCount(); ++row) {
+            const auto thumbnail = [row](imaging::ThumbnailModel& model) {
+                return model.data(model.index(row), Qt::DecorationRole).value<QPixmap>().toImage();
+            };
+            if (thumbnail(shown) != thumbnail(book)) return false;
+        }
+        return true;
     }
     // Whether the view shows the picture of page n of the book file.
     bool shows(int n) {

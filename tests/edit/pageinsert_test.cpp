@@ -4,10 +4,13 @@
 #include "PageAdmin.h"
 #include "PageSequenceCommands.h"
 #include "ProgramTemp.h"
+#include "RealFiles.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QFileInfo>
+
+#include <functional>
 
 using namespace palvenor;
 using namespace palvenor::test;
@@ -41,9 +44,26 @@ TEST(InsertPages, AColourFileGoesInAsBlackAndWhiteG4) {
     scene.prompter.answerFile(source);
     scene.run("mnuInsertFile");
     const std::vector<TiffPage> pages = readPages(scene.path);
+    const std::vector<TiffPage> sources = readPages(source);
     ASSERT_EQ(pages.size(), 4u);
     for (const TiffPage& page : pages) EXPECT_EQ(page.compression, COMPRESSION_CCITTFAX4);
+    for (size_t i = 0; i < sources.size(); ++i) EXPECT_EQ(pages[i].width, sources[i].width) << i;
     EXPECT_EQ(scene.sequence().substr(scene.sequence().size() - 5), "A1 A2");
+}
+
+TEST(InsertPages, AColourPageMadeBlackAndWhiteKeepsItsResolution) {
+    PageScene scene(1);
+    const QString source = scene.dir.filePath(QStringLiteral("farbig.tif"));
+    ASSERT_TRUE(imaging::test::writeRichPage(source));  // 118.11 pixels per centimetre
+    scene.prompter.answerFile(source);
+    scene.run("mnuInsertFile");
+    const TiffPage page = readPages(scene.path).at(0);
+    const TiffPage original = readPages(source).at(0);
+    EXPECT_EQ(page.compression, COMPRESSION_CCITTFAX4);
+    EXPECT_EQ(page.width, original.width);
+    EXPECT_FLOAT_EQ(page.xResolution, 118.11f);
+    EXPECT_FLOAT_EQ(page.yResolution, 118.11f);
+    EXPECT_EQ(page.resolutionUnit, RESUNIT_CENTIMETER);
 }
 
 TEST(InsertPages, ACancelledDialogChangesNothing) {
@@ -251,6 +271,7 @@ class RecordingScanner : public imaging::ImgScan {
 public:
     int openResult = 0;
     QStringList calls;
+    std::function<void()> whileScanning = [] {};
 
     bool ScannerAvailable() const override { return true; }
     QStringList sources() const override { return {QStringLiteral("test:0")}; }
@@ -260,7 +281,7 @@ public:
     void CloseScanner() override { record("close"); }
     void ShowScanPreferences() override {}
     void ShowSelectSource() override {}
-    int ScanToTarget() override { return record("scan"), 0; }
+    int ScanToTarget() override { return record("scan"), whileScanning(), 0; }
 
 private:
     void record(const char* call) {
@@ -313,7 +334,14 @@ TEST(ScannerPages, InsertAimsAtTheShownPageOfTheBook) {
 
 TEST(ScannerPages, AppendGoesToTheLastPageAndScansBehindIt) {
     ScannerScene scene;
+    QStringList enabledWhileScanning;
+    scene.scanner.whileScanning = [&] {
+        for (const char* starter : {"AddScan", "mnuAppendTwain"})
+            if (scene.w->controls().isEnabled(QString::fromUtf8(starter))) enabledWhileScanning << starter;
+    };
     scene.run("mnuAppendTwain");
+    EXPECT_EQ(enabledWhileScanning, QStringList());
+    EXPECT_TRUE(scene.w->controls().isEnabled(QStringLiteral("AddScan")));
     const QString set = QStringLiteral(" option=2 page=0 dest=1 multi=1 setup=1 file=buch.tif");
     EXPECT_EQ(scene.scanner.calls, QStringList({"open" + set, "scan" + set, "close" + set}));
     EXPECT_EQ(scene.w->oleImgEdit1().Page(), 4);
@@ -370,4 +398,22 @@ TEST(InsertPages, AChangedPageIsOfferedForSavingFirst) {
     scene.prompter.answer(Prompter::Answer::No);
     scene.run("mnuInsertClip");
     EXPECT_EQ(scene.sequence(), "30x30 A1 A2");
+}
+
+TEST(InsertPages, TheBookItselfAsTheSourceGoesInAsItWas) {
+    PageScene scene(3);
+    scene.goTo(2);
+    scene.prompter.answerFile(scene.path);
+    scene.run("mnuAppendFile");
+    EXPECT_EQ(scene.sequence(), "A1 A2 A3 A1 A2 A3");
+    EXPECT_EQ(scene.view(), "3 [3] of 6 <>");
+    scene.prompter.answerFile(scene.path);
+    scene.run("mnuInsertFile");
+    const std::string twelve = "A1 A2 A1 A2 A3 A1 A2 A3 A3 A1 A2 A3";
+    EXPECT_EQ(scene.sequence(), twelve);
+    scene.goTo(12);
+    scene.prompter.answerFile(scene.path);
+    scene.run("mnuRescanFile");
+    EXPECT_EQ(scene.sequence(), "A1 A2 A1 A2 A3 A1 A2 A3 A3 A1 A2 " + twelve);
+    EXPECT_EQ(messages(scene.prompter), QStringList());
 }

@@ -31,9 +31,12 @@ QString goToProposal(PageScene& scene) {
 TEST(DeletePage, Page3Of5ShowsTheFormerPage4AsPage3) {
     PageScene scene(5);
     scene.goTo(3);
+    scene.w->findChild<QLineEdit*>(QStringLiteral("mag"))->setText(QStringLiteral("333"));  // typed, not taken
     scene.run("mnuDeletePage");
     EXPECT_EQ(scene.sequence(), "A1 A2 A4 A5");
     EXPECT_EQ(scene.view(), "3 [3] of 4 <>");
+    EXPECT_EQ(PageScene::field(*scene.w, "mag"),
+              QString::number(qRound(scene.w->oleImgEdit1().Zoom())) + QLatin1Char('%'));
     EXPECT_TRUE(scene.shows(3));
     EXPECT_TRUE(scene.prompter.shown().empty());
 }
@@ -108,6 +111,20 @@ TEST(RestorePage, APlaceBeyondABookShortenedMeanwhilePutsThePageLast) {
     scene.run("mnuRestorePage");
     EXPECT_EQ(scene.sequence(), "A1 A2 A4");
     EXPECT_EQ(scene.view(), "3 [3] of 3 <-");
+}
+
+TEST(RestorePage, AFailedRestoreIsToldAndKeepsThePageForAnotherTry) {
+    PageScene scene(3);
+    scene.goTo(2);
+    scene.run("mnuDeletePage");
+    const QByteArray before = bytesOf(scene.path);
+    scene.runWithFailingWrite("mnuRestorePage");
+    EXPECT_EQ(bytesOf(scene.path), before);
+    ASSERT_EQ(messages(scene.prompter).size(), 1);
+    EXPECT_TRUE(messages(scene.prompter)[0].endsWith(QStringLiteral(" Fehlercode = 7D6")));
+    EXPECT_EQ(scene.view(), "2 [2] of 2 <-");
+    scene.run("mnuRestorePage");
+    EXPECT_EQ(scene.sequence(), "A1 A2 A3");
 }
 
 TEST(RestorePage, TheKeptPageGoesWithItsWindow) {
