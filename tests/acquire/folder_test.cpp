@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 
 using namespace palvenor;
 using namespace palvenor::test;
@@ -76,6 +77,30 @@ TEST(ConcatenateFolder, AfterStartThePanelIsHiddenAndEmptyAndTheMenusAreEnabled)
     EXPECT_EQ(scene.entries(), QStringList());
     EXPECT_TRUE(scene.enabled("mnuVerketten"));
     EXPECT_TRUE(scene.enabled("mnuWebsite"));
+}
+
+TEST(ConcatenateFolder, EachPageShowsAsItArrivesWithProgressAndCancel) {
+    AcquireScene scene;
+    scene.concatenate(scansFolder(scene), QStringLiteral(""));
+    scene.mark({"b.tif", "C.tif", "d.png"});
+    auto* progress = scene.w->findChild<QProgressBar*>(QStringLiteral("Fortschritt"));
+    auto* preview = scene.w->findChild<QLabel*>(QStringLiteral("picNeueSeite"));
+    auto* cancel = scene.w->findChild<QPushButton*>(QStringLiteral("cmdAbbrechen"));
+    QStringList seen;
+    QTimer::singleShot(0, scene.w, [&] {
+        seen << QStringLiteral("%1/%2 %3x%4 %5")
+                    .arg(progress->value())
+                    .arg(progress->maximum())
+                    .arg(preview->pixmap().width())
+                    .arg(preview->pixmap().height())
+                    .arg(!progress->isHidden() && !cancel->isHidden());
+    });
+    scene.start();
+    // b.tif, 110 x 60, arrives first, shown 160 wide.
+    EXPECT_EQ(seen, QStringList{"1/3 160x87 1"});
+    EXPECT_TRUE(progress->isHidden());
+    EXPECT_TRUE(cancel->isHidden());
+    EXPECT_EQ(scene.sequence(), "100x50 110x60 120x70 130x80");
 }
 
 TEST(ConcatenateFolder, StartPressedAgainDuringTheRunIsIgnored) {
