@@ -83,6 +83,13 @@ void concatenate(const QString& pngFolder, const QString& firstPage, const QStri
         throw BenchFailure("cannot write the book: " + imaging::failureText(error).toStdString());
 }
 
+// Decoding the pictures alone, the part of the work that tiffcp, given
+// G4 files, is spared.
+void decodeAll(const QString& pngFolder) {
+    for (const QString& name : acquire::matchingFiles(pngFolder + QLatin1Char('/'), QStringLiteral(".png")))
+        if (QImage(QDir(pngFolder).filePath(name)).isNull()) throw BenchFailure("cannot decode " + name.toStdString());
+}
+
 // One figure: `kind` names the pictures in the printed lines.
 void concatenationFigure(const SampleBooks& books, int runs, const char* kind, QImage::Format format,
                          const QString& tiffcp) {
@@ -93,6 +100,8 @@ void concatenationFigure(const SampleBooks& books, int runs, const char* kind, Q
     const QString book = folder + QStringLiteral("-verkettet.tif");
     const double ours = bestOfMs(runs, [&] { concatenate(pngFolder, books.onePage(), book); });
     std::printf("concatenate_%d_%s_pictures_ms: %.3f\n", Pictures, kind, ours);
+    const double decoding = bestOfMs(runs, [&] { decodeAll(pngFolder); });
+    std::printf("decode_%d_%s_pictures_ms: %.3f\n", Pictures, kind, decoding);
     if (tiffcp.isEmpty()) return;
     const QString target = folder + QStringLiteral("-tiffcp.tif");
     const double reference = bestOfMs(runs, [&] { runProgram(tiffcp, QStringList(tiffs) << target); },
