@@ -53,6 +53,18 @@ TEST(ConcatenateFolder, OnlyMarkedEntriesAfterTheFirstAreAppendedInListOrder) {
     EXPECT_TRUE(scene.shows(3));
 }
 
+TEST(ConcatenateFolder, TheListSitsAtTheRightEdgeWithTheFrameDirectlyLeftOfIt) {
+    AcquireScene scene;
+    scene.w->resize(1000, 700);
+    scene.concatenate(scansFolder(scene), QStringLiteral(".tif"));
+    const QRect list = scene.list().geometry();
+    const QRect frame = scene.w->findChild<QWidget*>(QStringLiteral("Frame3"))->geometry();
+    EXPECT_EQ(list.x() + list.width(), 1000 - 10);
+    EXPECT_EQ(frame.x() + frame.width(), list.x());
+    EXPECT_EQ(frame.y(), list.y());
+    EXPECT_GT(list.height(), frame.height());
+}
+
 TEST(ConcatenateFolder, Entry0IsUsedMarkedOrNot) {
     for (const QStringList& marked : {QStringList{"C.tif"}, QStringList{"a.tif", "C.tif"}}) {
         AcquireScene scene;
@@ -186,8 +198,10 @@ TEST(ConcatenateFolder, ThePromptsAskForFolderAndType) {
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, QStringLiteral("Geben Sie das Quellverzeichnis an"));
     EXPECT_EQ(shown[0].title, QStringLiteral("Verzeichnis"));
+    EXPECT_EQ(shown[0].proposal, QDir::currentPath());
     EXPECT_EQ(shown[1].text, QStringLiteral("Datei-Typ der Quelle angeben (Extension mit Punkt z.B.  .jpg)"));
     EXPECT_EQ(shown[1].title, QStringLiteral("Bildtyp"));
+    EXPECT_EQ(shown[1].proposal, QStringLiteral(".tif"));
     EXPECT_EQ(scene.w->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
               QStringLiteral("Gewünschte Dateien markieren und START drücken"));
 }

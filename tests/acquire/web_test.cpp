@@ -90,6 +90,7 @@ TEST(WebDirectory, AStemNameFrom7GivesSeite7AndSeite8) {
     EXPECT_EQ(shown[3].title, QStringLiteral("Stammname"));
     EXPECT_EQ(shown[4].text, QStringLiteral("Beginnen mit Nummer:"));
     EXPECT_EQ(shown[4].title, QStringLiteral("Startnummer"));
+    EXPECT_EQ(shown[3].proposal + shown[4].proposal, QString());
 }
 
 TEST(WebDirectory, TheStartNumberIsTheLeadingNumberOfTheAnswer) {
@@ -321,7 +322,12 @@ TEST(WebDirectory, NeitherAnImageTypeNorATargetIsRefused) {
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0].text, QStringLiteral("Web-Adresse des Quellverzeichnisses angeben (als http://)"));
     EXPECT_EQ(shown[0].title, QStringLiteral("Web Adresse"));
+    EXPECT_EQ(shown[0].proposal, QStringLiteral("HTTP://"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("Datei-Typ der Quelle angeben (Extension mit Punkt z.B.  .jpg)"));
+    EXPECT_EQ(shown[1].title, QStringLiteral("Bildtyp"));
+    EXPECT_EQ(shown[1].proposal, QString());
     EXPECT_EQ(shown[2].title, QStringLiteral("Verzeichnis"));
+    EXPECT_EQ(shown[2].proposal, QString());
     EXPECT_EQ(shown[2].text,
               QStringLiteral("Geben Sie ein Zielverzeichnis an, wenn die Dateien einzeln gespeichert werden sollen\n"
                              "Geben Sie nichts ein, wenn Sie Bilddateien verketten wollen bzw. von einer CD oder aus "
