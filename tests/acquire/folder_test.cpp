@@ -214,6 +214,7 @@ TEST(ConcatenateFolder, ACancelledRunLeavesTheBookAsItWas) {
     QTimer::singleShot(0, scene.w, [&] { scene.cancelButton(); });
     scene.start();
     EXPECT_EQ(bytesOf(scene.newBook), before);
+    EXPECT_EQ(scene.status(), QStringLiteral("Abgebrochen, das Buch bleibt unverändert"));
     EXPECT_FALSE(scene.panelShown());
     EXPECT_TRUE(scene.enabled("mnuVerketten"));
 }

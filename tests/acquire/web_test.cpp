@@ -281,6 +281,7 @@ TEST(WebDirectory, ACancelledRunLeavesTheBookAsItWas) {
     });
     scene.start();
     EXPECT_EQ(bytesOf(scene.newBook), before);
+    EXPECT_EQ(scene.status(), QStringLiteral("Abgebrochen, das Buch bleibt unverändert"));
     EXPECT_FALSE(server.requested.contains(QStringLiteral("/liste/kaputt.jpg")));
     EXPECT_FALSE(scene.panelShown());
 }
