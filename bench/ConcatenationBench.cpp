@@ -1,9 +1,11 @@
 // Concatenating a folder of 500 pictures into a book, as START of
 // "&Bilder verketten" does (each picture decoded, reduced to black and
 // white, encoded as G4, then the book written once), against tiffcp putting
-// the same pictures, converted to G4 TIFF files beforehand, into one file.
-// Once with black-and-white pictures, as a scanner saves book pages, and
-// once with grey ones, which are reduced on the way.
+// the same pictures, converted to TIFF files beforehand, into one file.
+// Once with black-and-white pictures, as a scanner saves book pages, which
+// tiffcp gets as G4 files, and once with grey ones, which we reduce on the
+// way and tiffcp gets as grey Deflate files, as a converter would write a
+// grey PNG.
 
 #include "BenchTools.h"
 #include "FolderConcatenation.h"
@@ -51,19 +53,27 @@ void writeFileBytes(const QString& path, const QByteArray& bytes) {
         throw BenchFailure("cannot write " + path.toStdString());
 }
 
-// The pictures as PNG files and, for tiffcp, as one-page G4 TIFF files.
+// The pictures as PNG files and, for tiffcp, as one-page TIFF files of the
+// same kind: G4 for black and white, Deflate for grey.
 void makePictures(QImage::Format format, const QString& pngFolder, const QString& tiffFolder, QStringList* tiffs) {
+    const bool grey = format == QImage::Format_Grayscale8;
     QDir().mkpath(pngFolder);
     QDir().mkpath(tiffFolder);
     for (int i = 0; i < Pictures; ++i) {
         const QString name = QStringLiteral("seite%1").arg(i, 3, 10, QLatin1Char('0'));
         const QImage bw =
             printedPage(quint32(i + 1)).convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
-        if (!bw.convertToFormat(format).save(QDir(pngFolder).filePath(name + QStringLiteral(".png"))))
+        const QImage picture = bw.convertToFormat(format);
+        if (!picture.save(QDir(pngFolder).filePath(name + QStringLiteral(".png"))))
             throw BenchFailure("cannot write a picture");
         QByteArray tiff;
         QString reason;
-        if (!imaging::tiff::encodePage(bw, imaging::PageTypeBlackWhite, 150, 150, COMPRESSION_CCITTFAX4, &tiff, &reason))
+        const bool encoded =
+            grey ? imaging::tiff::encodePage(picture, imaging::PageTypeGray8, 150, 150, COMPRESSION_ADOBE_DEFLATE,
+                                             &tiff, &reason)
+                 : imaging::tiff::encodePage(bw, imaging::PageTypeBlackWhite, 150, 150, COMPRESSION_CCITTFAX4, &tiff,
+                                             &reason);
+        if (!encoded)
             throw BenchFailure("cannot encode a picture: " + reason.toStdString());
         tiffs->append(QDir(tiffFolder).filePath(name + QStringLiteral(".tif")));
         writeFileBytes(tiffs->last(), tiff);
@@ -83,6 +93,12 @@ void concatenate(const QString& pngFolder, const QString& firstPage, const QStri
         throw BenchFailure("cannot write the book: " + imaging::failureText(error).toStdString());
 }
 
+// Decoding the pictures alone, for comparison with tiffcp's whole run.
+void decodeAll(const QString& pngFolder) {
+    for (const QString& name : acquire::matchingFiles(pngFolder + QLatin1Char('/'), QStringLiteral(".png")))
+        if (QImage(QDir(pngFolder).filePath(name)).isNull()) throw BenchFailure("cannot decode " + name.toStdString());
+}
+
 // One figure: `kind` names the pictures in the printed lines.
 void concatenationFigure(const SampleBooks& books, int runs, const char* kind, QImage::Format format,
                          const QString& tiffcp) {
@@ -93,6 +109,8 @@ void concatenationFigure(const SampleBooks& books, int runs, const char* kind, Q
     const QString book = folder + QStringLiteral("-verkettet.tif");
     const double ours = bestOfMs(runs, [&] { concatenate(pngFolder, books.onePage(), book); });
     std::printf("concatenate_%d_%s_pictures_ms: %.3f\n", Pictures, kind, ours);
+    const double decoding = bestOfMs(runs, [&] { decodeAll(pngFolder); });
+    std::printf("decode_%d_%s_pictures_ms: %.3f\n", Pictures, kind, decoding);
     if (tiffcp.isEmpty()) return;
     const QString target = folder + QStringLiteral("-tiffcp.tif");
     const double reference = bestOfMs(runs, [&] { runProgram(tiffcp, QStringList(tiffs) << target); },

@@ -41,6 +41,7 @@ constexpr int MiddlePage = BookPages / 2;
 // The capture is short and its ratio swings with the machine's load: the
 // scanning figures alone take the best of this many runs.
 constexpr int ScanRuns = 9;
+constexpr int ConcatenationRuns = 3;  // the grey run alone takes seconds
 
 struct Runs {
     int quickSteps;  // opening, decoding, one-page edits
@@ -238,6 +239,13 @@ void pageOperationFigures()
     pageSequenceFigures(books, BookPages, runsFor(true).wholeBook);
 }
 
+// Only the concatenation of a folder of pictures.
+void concatenationOnlyFigures()
+{
+    const SampleBooks books(1);
+    concatenationFigures(books, ConcatenationRuns);
+}
+
 // Only the page transforms, in a quick run.
 void transformOnlyFigures()
 {
@@ -286,6 +294,7 @@ int main(int argc, char** argv)
         {QStringLiteral("--page-operations"), [] { pageOperationFigures(); }},
         {QStringLiteral("--scanning"), [] { scanFigures(ScanRuns); }},
         {QStringLiteral("--transforms"), [] { transformOnlyFigures(); }},
+        {QStringLiteral("--concatenation"), [] { concatenationOnlyFigures(); }},
         {QStringLiteral("--memory"), [] { memoryFigures(runsFor(true).quickSteps); }},
     };
     const QStringList arguments = app.arguments().mid(1);

@@ -26,10 +26,11 @@ bool loadBlackAndWhite(Picbuf& picture, const QString& pictureFile, QString* rea
 
 // Pages added to a book in one pass. Each picture is reduced to black and
 // white and appended as a CCITT G4 page to one scratch file in a private
-// folder as it arrives; finish() writes the book's own pages followed by
-// the gathered ones into a temporary file beside the book, which then takes
-// the book's place. Until then the book is untouched, so a run that is
-// given up or fails leaves it as it was.
+// folder as it arrives; finish() hands the book's own pages followed by the
+// gathered ones to the book writer once, which adds them after the book's
+// end and then switches the book to them in one step (or writes a new file
+// that takes the book's place). Until then the book is untouched, so a run
+// that is given up or fails leaves it as it was.
 class BookAssembly {
 public:
     explicit BookAssembly(QString book);

@@ -29,6 +29,33 @@ QString Inet::stateText(int state) {
     return state >= None && state <= Completed ? QString::fromLatin1(texts[state]) : QString();
 }
 
+namespace {
+
+// A short German reason for a failed transfer.
+QString failureText(QNetworkReply::NetworkError error, int status) {
+    if (status >= 400) return QStringLiteral("Der Server antwortet mit dem Fehler %1").arg(status);
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Verbindung abgelehnt");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("Verbindung vom Server getrennt");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("Server nicht gefunden");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("Keine sichere Verbindung möglich");
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("Unzulässige Weiterleitung");
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+        return QStringLiteral("Ungültige Adresse");
+    default:
+        return QStringLiteral("Übertragungsfehler");
+    }
+}
+
+}  // namespace
+
 void Inet::stopWith(Ending ending) {
     if (!reply_) return;
     ending_ = ending;
@@ -52,7 +79,8 @@ void Inet::start(const QString& url, bool asText) {
     QNetworkReply* reply = manager_.get(request);
     reply_ = reply;
     watchdog_.start(connectTimeoutMs);
-    connect(reply, &QNetworkReply::uploadProgress, this, [this] { emit StateChanged(RequestSent); });
+    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { emit StateChanged(Connecting); });
+    connect(reply, &QNetworkReply::requestSent, this, [this] { emit StateChanged(RequestSent); });
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
         watchdog_.start(idleTimeoutMs);
         emit StateChanged(ReceivingResponse);
@@ -74,7 +102,7 @@ void Inet::finished(QNetworkReply* reply) {
         body_.clear();
         errorText_ = ending_ == Ending::TimedOut    ? QStringLiteral("Zeitüberschreitung")
                      : ending_ == Ending::Cancelled ? QStringLiteral("Abgebrochen")
-                                                    : reply->errorString();
+                                                    : failureText(reply->error(), status);
         emit StateChanged(Error);
         return;
     }

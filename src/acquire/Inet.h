@@ -23,6 +23,7 @@ class Inet : public QObject {
 public:
     enum State {
         None = 0,
+        Connecting = 3,
         Requesting = 5,
         RequestSent = 6,
         ReceivingResponse = 7,
@@ -52,7 +53,7 @@ public:
     // The next at most maxChars characters of the last completed GET's text;
     // empty when nothing is left.
     QString GetChunk(int maxChars);
-    // Why the last transfer failed, as the network layer says it.
+    // Why the last transfer failed, in a few German words.
     QString errorText() const { return errorText_; }
 
 signals:

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 
 using namespace palvenor;
 using namespace palvenor::test;
@@ -52,6 +53,18 @@ TEST(ConcatenateFolder, OnlyMarkedEntriesAfterTheFirstAreAppendedInListOrder) {
     EXPECT_TRUE(scene.shows(3));
 }
 
+TEST(ConcatenateFolder, TheListSitsAtTheRightEdgeWithTheFrameDirectlyLeftOfIt) {
+    AcquireScene scene;
+    scene.w->resize(1000, 700);
+    scene.concatenate(scansFolder(scene), QStringLiteral(".tif"));
+    const QRect list = scene.list().geometry();
+    const QRect frame = scene.w->findChild<QWidget*>(QStringLiteral("Frame3"))->geometry();
+    EXPECT_EQ(list.x() + list.width(), 1000 - 10);
+    EXPECT_EQ(frame.x() + frame.width(), list.x());
+    EXPECT_EQ(frame.y(), list.y());
+    EXPECT_GT(list.height(), frame.height());
+}
+
 TEST(ConcatenateFolder, Entry0IsUsedMarkedOrNot) {
     for (const QStringList& marked : {QStringList{"C.tif"}, QStringList{"a.tif", "C.tif"}}) {
         AcquireScene scene;
@@ -76,6 +89,30 @@ TEST(ConcatenateFolder, AfterStartThePanelIsHiddenAndEmptyAndTheMenusAreEnabled)
     EXPECT_EQ(scene.entries(), QStringList());
     EXPECT_TRUE(scene.enabled("mnuVerketten"));
     EXPECT_TRUE(scene.enabled("mnuWebsite"));
+}
+
+TEST(ConcatenateFolder, EachPageShowsAsItArrivesWithProgressAndCancel) {
+    AcquireScene scene;
+    scene.concatenate(scansFolder(scene), QStringLiteral(""));
+    scene.mark({"b.tif", "C.tif", "d.png"});
+    auto* progress = scene.w->findChild<QProgressBar*>(QStringLiteral("Fortschritt"));
+    auto* preview = scene.w->findChild<QLabel*>(QStringLiteral("picNeueSeite"));
+    auto* cancel = scene.w->findChild<QPushButton*>(QStringLiteral("cmdAbbrechen"));
+    QStringList seen;
+    QTimer::singleShot(0, scene.w, [&] {
+        seen << QStringLiteral("%1/%2 %3x%4 %5")
+                    .arg(progress->value())
+                    .arg(progress->maximum())
+                    .arg(preview->pixmap().width())
+                    .arg(preview->pixmap().height())
+                    .arg(!progress->isHidden() && !cancel->isHidden());
+    });
+    scene.start();
+    // b.tif, 110 x 60, arrives first, shown 160 wide.
+    EXPECT_EQ(seen, QStringList{"1/3 160x87 1"});
+    EXPECT_TRUE(progress->isHidden());
+    EXPECT_TRUE(cancel->isHidden());
+    EXPECT_EQ(scene.sequence(), "100x50 110x60 120x70 130x80");
 }
 
 TEST(ConcatenateFolder, StartPressedAgainDuringTheRunIsIgnored) {
@@ -161,8 +198,10 @@ TEST(ConcatenateFolder, ThePromptsAskForFolderAndType) {
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, QStringLiteral("Geben Sie das Quellverzeichnis an"));
     EXPECT_EQ(shown[0].title, QStringLiteral("Verzeichnis"));
+    EXPECT_EQ(shown[0].proposal, QDir::currentPath());
     EXPECT_EQ(shown[1].text, QStringLiteral("Datei-Typ der Quelle angeben (Extension mit Punkt z.B.  .jpg)"));
     EXPECT_EQ(shown[1].title, QStringLiteral("Bildtyp"));
+    EXPECT_EQ(shown[1].proposal, QStringLiteral(".tif"));
     EXPECT_EQ(scene.w->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
               QStringLiteral("Gewünschte Dateien markieren und START drücken"));
 }
@@ -175,6 +214,7 @@ TEST(ConcatenateFolder, ACancelledRunLeavesTheBookAsItWas) {
     QTimer::singleShot(0, scene.w, [&] { scene.cancelButton(); });
     scene.start();
     EXPECT_EQ(bytesOf(scene.newBook), before);
+    EXPECT_EQ(scene.status(), QStringLiteral("Abgebrochen, das Buch bleibt unverändert"));
     EXPECT_FALSE(scene.panelShown());
     EXPECT_TRUE(scene.enabled("mnuVerketten"));
 }

@@ -43,6 +43,17 @@ void directoryWithFaults(FaultServer& server) {
     server.on(QStringLiteral("/liste/kaputt.jpg"), {200, QByteArray(3000, 'x')});
 }
 
+// Reads the server's directory at path with the target folder "ziel" and
+// saves the marked entries there; returns the target folder.
+QString saveMarked(AcquireScene& scene, const FaultServer& server, const QString& path, const QString& type,
+                   const QStringList& marked) {
+    const QString target = scene.dir.filePath(QStringLiteral("ziel"));
+    scene.website(server.url(path), type, target);
+    scene.mark(marked);
+    scene.start();
+    return target;
+}
+
 }  // namespace
 
 TEST(WebDirectory, PythonsListingGivesTheImagesAndTheirNamesWithBlanksWhenSaved) {
@@ -79,6 +90,7 @@ TEST(WebDirectory, AStemNameFrom7GivesSeite7AndSeite8) {
     EXPECT_EQ(shown[3].title, QStringLiteral("Stammname"));
     EXPECT_EQ(shown[4].text, QStringLiteral("Beginnen mit Nummer:"));
     EXPECT_EQ(shown[4].title, QStringLiteral("Startnummer"));
+    EXPECT_EQ(shown[3].proposal + shown[4].proposal, QString());
 }
 
 TEST(WebDirectory, TheStartNumberIsTheLeadingNumberOfTheAnswer) {
@@ -188,8 +200,8 @@ TEST(WebDirectory, AFailedDirectoryEmptiesTheListAndSaysSo) {
     EXPECT_EQ(scene.status(), QStringLiteral("(11) Error "));
     const QStringList shown = messages(scene.prompter);
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Das Verzeichnis ") + server.url(QStringLiteral("/gibtsnicht/")) +
-                                    QStringLiteral(" konnte nicht gelesen werden: ")));
+    EXPECT_EQ(shown[0], QStringLiteral("Das Verzeichnis ") + server.url(QStringLiteral("/gibtsnicht/")) +
+                            QStringLiteral(" konnte nicht gelesen werden: Der Server antwortet mit dem Fehler 404"));
     EXPECT_FALSE(scene.panelShown());
 }
 
@@ -269,6 +281,7 @@ TEST(WebDirectory, ACancelledRunLeavesTheBookAsItWas) {
     });
     scene.start();
     EXPECT_EQ(bytesOf(scene.newBook), before);
+    EXPECT_EQ(scene.status(), QStringLiteral("Abgebrochen, das Buch bleibt unverändert"));
     EXPECT_FALSE(server.requested.contains(QStringLiteral("/liste/kaputt.jpg")));
     EXPECT_FALSE(scene.panelShown());
 }
@@ -310,7 +323,12 @@ TEST(WebDirectory, NeitherAnImageTypeNorATargetIsRefused) {
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0].text, QStringLiteral("Web-Adresse des Quellverzeichnisses angeben (als http://)"));
     EXPECT_EQ(shown[0].title, QStringLiteral("Web Adresse"));
+    EXPECT_EQ(shown[0].proposal, QStringLiteral("HTTP://"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("Datei-Typ der Quelle angeben (Extension mit Punkt z.B.  .jpg)"));
+    EXPECT_EQ(shown[1].title, QStringLiteral("Bildtyp"));
+    EXPECT_EQ(shown[1].proposal, QString());
     EXPECT_EQ(shown[2].title, QStringLiteral("Verzeichnis"));
+    EXPECT_EQ(shown[2].proposal, QString());
     EXPECT_EQ(shown[2].text,
               QStringLiteral("Geben Sie ein Zielverzeichnis an, wenn die Dateien einzeln gespeichert werden sollen\n"
                              "Geben Sie nichts ein, wenn Sie Bilddateien verketten wollen bzw. von einer CD oder aus "
@@ -325,4 +343,110 @@ TEST(WebDirectory, AFolderGivenAsTheAddressIsReadAsAFolder) {
     scene.mark({"b.jpg"});
     scene.start();
     EXPECT_EQ(scene.sequence(), "100x50 120x70");
+}
+
+TEST(WebDirectory, ATransferShowsItsStatesInTheStatusBar) {
+    AcquireScene scene;
+    FolderServer server(webFolder(scene));
+    ASSERT_TRUE(server.ok());
+    // The window's own handler, connected first, has shown each state
+    // when this one sees it.
+    QStringList shown;
+    QObject::connect(&scene.acquisition().Inet0(), &acquire::Inet::StateChanged, scene.w,
+                     [&] { shown << scene.status(); });
+    scene.website(server.url(), QStringLiteral(".jpg"), scene.dir.filePath(QStringLiteral("ziel")));
+    EXPECT_EQ(shown, (QStringList{"(5) Requesting ", "(3) Connecting ", "(6) Request Sent ", "(7) Receiving Response ",
+                                  "(8) Response Received ", "(12) Completed"}));
+}
+
+TEST(WebDirectory, ADirectoryThatCannotBeReachedIsNamedInGerman) {
+    FaultServer server;
+    server.on(QStringLiteral("/weg/"), {200, {}, {}, FaultServer::Fault::Drop});
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
+    for (const auto& [address, reason] :
+         {std::pair{server.url(QStringLiteral("/weg/")), QStringLiteral("Verbindung vom Server getrennt")},
+          std::pair{refused, QStringLiteral("Verbindung abgelehnt")}}) {
+        AcquireScene scene;
+        scene.website(address, QStringLiteral(".jpg"), scene.dir.filePath(QStringLiteral("ziel")));
+        EXPECT_EQ(messages(scene.prompter), QStringList{QStringLiteral("Das Verzeichnis ") + address +
+                                                        QStringLiteral(" konnte nicht gelesen werden: ") + reason});
+        EXPECT_EQ(scene.status(), QStringLiteral("(11) Error "));
+        EXPECT_EQ(scene.entries(), QStringList());
+    }
+}
+
+TEST(WebDirectory, APictureAnsweredWithAnHttpErrorIsNotSaved) {
+    AcquireScene scene;
+    FaultServer server;
+    directoryWithFaults(server);
+    server.on(QStringLiteral("/liste/fehlt.jpg"), {404, pictureBytes(90, 90)});
+    server.on(QStringLiteral("/liste/fehler.jpg"), {500, pictureBytes(80, 80)});
+    const QString target =
+        saveMarked(scene, server, QStringLiteral("/liste/"), QStringLiteral(".jpg"), {"fehlt.jpg", "fehler.jpg", "c.jpg"});
+    EXPECT_EQ(filesIn(target), QStringList{"c.jpg"});
+    EXPECT_TRUE(server.requested.contains(QStringLiteral("/liste/fehlt.jpg")));
+    EXPECT_TRUE(server.requested.contains(QStringLiteral("/liste/fehler.jpg")));
+}
+
+TEST(WebDirectory, HtmlInTheSampledBytesMarksAnErrorPage) {
+    AcquireScene scene;
+    FaultServer server;
+    QByteArray early(3000, 'x');
+    early.replace(100, 6, "<html>");
+    QByteArray late(3000, 'x');
+    late.replace(400, 6, "<html>");
+    QByteArray small(2549, 'x');
+    small.replace(2000, 6, "<HTML>");
+    server.on(QStringLiteral("/s/"),
+              {200, "<a href=\"frueh.jpg\"> <a href=\"spaet.jpg\"> <a href=\"klein.jpg\">", "text/html"});
+    server.on(QStringLiteral("/s/frueh.jpg"), {200, early});
+    server.on(QStringLiteral("/s/spaet.jpg"), {200, late});
+    server.on(QStringLiteral("/s/klein.jpg"), {200, small});
+    const QString target =
+        saveMarked(scene, server, QStringLiteral("/s/"), QStringLiteral(".jpg"), {"frueh.jpg", "spaet.jpg", "klein.jpg"});
+    EXPECT_EQ(filesIn(target), QStringList{"spaet.jpg"});
+    EXPECT_EQ(bytesOf(QDir(target).filePath(QStringLiteral("spaet.jpg"))), late);
+}
+
+TEST(WebDirectory, AnHtmlFileAskedForIsSaved) {
+    AcquireScene scene;
+    FaultServer server;
+    const QByteArray page = "<html><body>Kapitel 1</body></html>";
+    server.on(QStringLiteral("/h/"), {200, "<a href=\"kapitel.htm\">", "text/html"});
+    server.on(QStringLiteral("/h/kapitel.htm"), {200, page, "text/html"});
+    const QString target = saveMarked(scene, server, QStringLiteral("/h/"), QStringLiteral(".htm"), {"kapitel.htm"});
+    EXPECT_EQ(filesIn(target), QStringList{"kapitel.htm"});
+    EXPECT_EQ(bytesOf(QDir(target).filePath(QStringLiteral("kapitel.htm"))), page);
+}
+
+TEST(WebDirectory, ASkippedNameIsNamedInTheStatusBar) {
+    AcquireScene scene;
+    FaultServer server;
+    server.on(QStringLiteral("/liste/"), {200, "<a href=\"x/../../boese.jpg\">", "text/html"});
+    const QString target =
+        saveMarked(scene, server, QStringLiteral("/liste/"), QStringLiteral(".jpg"), {"../../boese.jpg"});
+    EXPECT_EQ(scene.status(),
+              QStringLiteral("Nicht gespeichert, der Name führt aus dem Zielverzeichnis: ../../boese.jpg"));
+    EXPECT_EQ(filesIn(target), QStringList());
+}
+
+TEST(WebDirectory, WithATargetTheCacheFileLiesInTheTargetFolder) {
+    AcquireScene scene;
+    FolderServer server(webFolder(scene));
+    ASSERT_TRUE(server.ok());
+    const QString target = scene.dir.filePath(QStringLiteral("ziel"));
+    QDir().mkpath(target);
+    writeFile(target, QStringLiteral("a.jpg"), "schon da");
+    scene.website(server.url(), QStringLiteral(".jpg"), target);
+    scene.mark({"a.jpg"});
+    scene.start();
+    // The name is taken, so the download stays in the cache file.
+    EXPECT_EQ(filesIn(target), (QStringList{"a.jpg", "cache.jpg"}));
+    EXPECT_EQ(bytesOf(QDir(target).filePath(QStringLiteral("a.jpg"))), QByteArray("schon da"));
+    EXPECT_EQ(bytesOf(QDir(target).filePath(QStringLiteral("cache.jpg"))),
+              bytesOf(scene.dir.filePath(QStringLiteral("web/a.jpg"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(QStringLiteral("cache.jpg"))));
 }

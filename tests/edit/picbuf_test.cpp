@@ -69,3 +69,34 @@ TEST(Picbuf, APictureSavedOverAnOldOneKeepsItsModeAndOwner) {
     EXPECT_EQ(QImage(buffer.FileName).size(), QSize(40, 30));
     EXPECT_EQ(test::ownershipOf(buffer.FileName), given);
 }
+
+TEST(Picbuf, AGreyPictureIsCutAtMiddleGreyAndKeepsItsResolution) {
+    // Every grey value in each row; the width ends inside a byte of the
+    // black-and-white rows.
+    QImage grey(259, 2, QImage::Format_Grayscale8);
+    for (int x = 0; x < grey.width(); ++x) {
+        grey.scanLine(0)[x] = uchar(std::min(x, 255));
+        grey.scanLine(1)[x] = uchar(255 - std::min(x, 255));
+    }
+    grey.setDotsPerMeterX(11811);
+    grey.setDotsPerMeterY(5906);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("grau.png"));
+    ASSERT_TRUE(grey.save(file));
+    Picbuf buffer;
+    buffer.FileName = file;
+    ASSERT_TRUE(buffer.Load());
+    buffer.ConvertToBlackAndWhite(false);
+    const QImage& mono = buffer.picture();
+    ASSERT_EQ(mono.format(), QImage::Format_Mono);
+    EXPECT_EQ(mono.dotsPerMeterX(), 11811);
+    EXPECT_EQ(mono.dotsPerMeterY(), 5906);
+    const QImage expected = grey.convertToFormat(QImage::Format_RGB32)
+                                .convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x) {
+            const int value = grey.pixelColor(x, y).red();
+            EXPECT_EQ(mono.pixel(x, y), value < 128 ? qRgb(0, 0, 0) : qRgb(255, 255, 255)) << x << "," << y;
+            EXPECT_EQ(mono.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+        }
+}

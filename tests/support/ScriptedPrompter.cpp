@@ -16,8 +16,8 @@ Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& t
 }
 
 std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QString& title,
-                                               const QString&) {
-    record({"input", prompt, title});
+                                               const QString& defaultValue) {
+    record({"input", prompt, title, Buttons::Ok, Icon::None, QString(), defaultValue});
     if (inputs_.empty()) return std::nullopt;
     auto text = inputs_.front();
     inputs_.pop_front();

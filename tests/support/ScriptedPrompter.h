@@ -21,7 +21,8 @@ public:
         QString title;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
-        QString folder;  // where a file dialog starts
+        QString folder{};    // where a file dialog starts
+        QString proposal{};  // the answer an input offers
     };
 
     void answer(Answer a) { answers_.push_back(a); }
