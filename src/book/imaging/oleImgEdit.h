@@ -258,6 +258,7 @@ private:
     int page_ = 1;
     QImage picture_;
     qint64 pictureAsRead_ = 0;  // cacheKey of picture_ as read from the file: unchanged while equal
+    QByteArray annotationsAsRead_;  // the annotations as read from the file, encoded
     QPixmap scaledPixmap_;  // the picture at the current zoom, when zoomed out
     PageInfo info_;
     ImagingError status_;
