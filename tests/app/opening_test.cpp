@@ -1,5 +1,7 @@
 #include "FrameScene.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -190,4 +192,28 @@ TEST(Opening, FileDialogsStartInTheCurrentBooksFolder) {
     ASSERT_FALSE(scene.prompter.shown().empty());
     EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("save"));
     EXPECT_EQ(scene.prompter.shown()[0].folder, folder + QLatin1Char('/'));
+}
+
+TEST(Opening, ABookChosenInTheOpenDialogHasItsDialogsStartInItsFolder) {
+    Scene scene;
+    const QString folder = scene.dir.filePath(QStringLiteral("bände"));
+    QDir().mkpath(folder);
+    const QString book = palvenor::test::makeBook(folder, QStringLiteral("band.tif"), 3);
+    scene.prompter.answerFile(book);
+    frmSample* window = scene.open(QString());
+    ASSERT_EQ(window->oleImgEdit1().Image(), book);
+    EXPECT_EQ(scene.frame.documents().Dokumente(1).Ordner, folder + QLatin1Char('/'));
+
+    scene.prompter.clear();
+    for (const char* command : {"mnuInsertFile", "bildein", "mnuSaveAs"}) {
+        QObject* control = window->controls().find(QString::fromUtf8(command));
+        ASSERT_NE(control, nullptr) << command;
+        if (auto* action = qobject_cast<QAction*>(control))
+            action->trigger();
+        else
+            qobject_cast<QAbstractButton*>(control)->click();
+    }
+    ASSERT_EQ(scene.prompter.shown().size(), 3u);
+    for (const auto& dialog : scene.prompter.shown())
+        EXPECT_EQ(dialog.folder.toStdString(), (folder + QLatin1Char('/')).toStdString()) << dialog.kind.toStdString();
 }

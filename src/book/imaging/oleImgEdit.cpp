@@ -226,6 +226,8 @@ void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
     if (status_.ok() && file == image_) reopen();
 }
 
+QString oleImgEdit::bookFolder() const { return image_.isEmpty() ? QString() : QFileInfo(image_).absolutePath(); }
+
 void oleImgEdit::Save() { SavePage(image_, FileType(), page_); }
 
 void oleImgEdit::SaveAs(const QString& file, int fileType) {

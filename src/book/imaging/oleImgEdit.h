@@ -211,6 +211,7 @@ private:
     double pageDpi() const override;
     QRectF pageArea() const override { return QRectF(picture_.rect()); }
     Prompter* prompter() override { return prompter_; }
+    QString bookFolder() const override;
 
     QPointF toPage(QPointF viewPoint) const;
     PageTool* leftButtonTool();
