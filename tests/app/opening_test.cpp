@@ -217,3 +217,37 @@ TEST(Opening, ABookChosenInTheOpenDialogHasItsDialogsStartInItsFolder) {
     for (const auto& dialog : scene.prompter.shown())
         EXPECT_EQ(dialog.folder.toStdString(), (folder + QLatin1Char('/')).toStdString()) << dialog.kind.toStdString();
 }
+
+// libtiff's own test files, opened as the user opens a book: each shows its
+// first page, or the user is told why not. Only files libtiff itself cannot
+// decode are refused.
+TEST(Opening, EachOfLibtiffsSampleFilesShowsItsFirstPageOrSaysWhyNot) {
+    const QDir samples(QStringLiteral(PALVENOR_TIFF_SAMPLES));
+    const QStringList names =
+        samples.entryList({QStringLiteral("*.tif"), QStringLiteral("*.tiff"), QStringLiteral("*.bmp")}, QDir::Files);
+    ASSERT_EQ(names.size(), 33);
+    QStringList refused;
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        Scene scene;
+        const QString path = samples.filePath(name);
+        frmSample* window = scene.open(path);
+        const QStringList messages = scene.prompter.texts();
+        if (!window->oleImgEdit1().picture().isNull()) {
+            // A directory chain that loops back opens up to the loop and says so.
+            for (const QString& message : messages)
+                EXPECT_TRUE(message.startsWith(QStringLiteral("Die Bilddatei ist nach Seite ")) &&
+                            message.endsWith(QStringLiteral(" beschädigt: ") + path))
+                    << message.toStdString();
+            continue;
+        }
+        refused << name;
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral(" Fehlercode = 7D"))) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("(libtiff: "))) << messages[0].toStdString();
+    }
+    // 64-bit floating-point samples, and two fax files broken on purpose.
+    EXPECT_EQ(refused, (QStringList{QStringLiteral("test_float64_predictor2_be_lzw.tif"),
+                                    QStringLiteral("test_float64_predictor2_le_lzw.tif"),
+                                    QStringLiteral("testfax3_bug54_1dnoEOL.tif"), QStringLiteral("testfax3_bug_513.tiff")}));
+}
