@@ -174,6 +174,9 @@ TEST(Opening, ACancelledOpenLeavesNoEmptyBook) {
     EXPECT_EQ(scene.frame.Tab1().count(), 1);
     EXPECT_EQ(scene.frame.mdiArea().subWindowList().size(), 1);
     EXPECT_EQ(scene.frame.documents().AktuellesDokument, 1);
+    EXPECT_FALSE(scene.frame.windowTitle().contains(QStringLiteral("Bestimmungstabelle")));
+    for (int tab = 0; tab < scene.frame.Tab1().count(); ++tab)
+        EXPECT_FALSE(scene.frame.Tab1().tabText(tab).contains(QStringLiteral("Ohne Namen"))) << tab;
 }
 
 TEST(Opening, FileDialogsStartInTheCurrentBooksFolder) {
