@@ -91,8 +91,7 @@ void AnnotationCommands::toggleHidden() {
 void AnnotationCommands::insertPicture(int type) {
     imaging::oleImgAdmin& admin = w_.oleImgAdmin1();
     admin.OpenFor = imaging::oleImgAdmin::PictureFile;
-    const int answer = admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(),
-                                            w_.frame().dialogFolder());
+    const int answer = admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(), w_.dialogFolder());
     admin.OpenFor = imaging::oleImgAdmin::BookFile;
     if (answer != 0) return;
     if (admin.StatusCode() != 0) {

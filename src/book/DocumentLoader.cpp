@@ -202,6 +202,7 @@ void DocumentLoader::takeFile() {
     const QString file = w_.oleImgAdmin1().Image();
     DokumentEintrag& entry = w_.entry();
     entry.Pfad = file;
+    entry.Ordner = folderOf(file);
     w_.oleImgEdit1().setImage(file);
     if (QAction* current = qobject_cast<QAction*>(w_.controls().find(QStringLiteral("mnuAktuell"))))
         current->setText(file);

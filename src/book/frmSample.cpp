@@ -93,6 +93,10 @@ void frmSample::closeEvent(QCloseEvent* event) {
 
 Navigation frmSample::navigation() { return Navigation(*this); }
 
+QString frmSample::dialogFolder() {
+    return !entry().Ordner.isEmpty() ? entry().Ordner : frame_.dialogFolder();
+}
+
 void frmSample::GehZuSeite(const QString& p) { navigation().GehZuSeite(p); }
 
 void frmSample::oeffnen() { DocumentLoader(*this).oeffnen(); }

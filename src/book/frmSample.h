@@ -41,6 +41,8 @@ public:
     int Tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
     DokumentEintrag& entry() { return documents_.Dokumente(tag_); }
+    // Where this book's file dialogs start: the book's folder, or the one last used.
+    QString dialogFolder();
 
     // Loads the file of the window's request, or asks for one.
     void oeffnen();

@@ -40,7 +40,7 @@ void writeTempPicture(Picbuf& picture) {
 std::optional<PageSequenceCommands::SourceFile> PageSequenceCommands::chooseSourceFile() {
     imaging::oleImgAdmin& admin = w_.oleImgAdmin1();
     const QString book = admin.Image();
-    if (admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(), w_.entry().Ordner) != 0)
+    if (admin.ShowFileDialog(imaging::oleImgAdmin::OpenDialog, w_.prompter(), w_.dialogFolder()) != 0)
         return std::nullopt;
     const QString chosen = admin.Image();
     imaging::ImagingError error = admin.lastError();

@@ -140,8 +140,7 @@ QString SaveCommands::chooseTarget(int* filterIndex) {
         if (last4 == QStringLiteral(".BMP")) *filterIndex = 2;
         return request;
     }
-    const QString folder = !w_.entry().Ordner.isEmpty() ? w_.entry().Ordner : w_.frame().dialogFolder();
-    if (admin.ShowFileDialog(imaging::oleImgAdmin::SaveDialog, w_.prompter(), folder) ==
+    if (admin.ShowFileDialog(imaging::oleImgAdmin::SaveDialog, w_.prompter(), w_.dialogFolder()) ==
         imaging::ErrorDialogCancelled)
         return QString();
     *filterIndex = admin.FilterIndex;
@@ -160,6 +159,7 @@ void SaveCommands::takeSavedName(const QString& name) {
     w_.setWindowTitle(QStringLiteral("Palvenor - ") + display);
     w_.entry().Name = display;
     w_.entry().Pfad = name;
+    w_.entry().Ordner = folderOf(name);
     w_.frame().setTabCaption(w_.Tag(), QString::number(w_.Tag()) + QStringLiteral(": ") +
                                            ErsterGross(display.section(QLatin1Char('.'), 0, 0)));
     w_.oleImgThumbnail1().setImage(name);

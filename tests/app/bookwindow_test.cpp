@@ -4,6 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRadioButton>
@@ -139,6 +142,15 @@ TEST(BookWindow, ThePageArrowsFollowEveryPageChange) {
     EXPECT_EQ(ShownScene::arrows(*w), "◀");
     w->navigation().previousPage();
     EXPECT_EQ(ShownScene::arrows(*w), "◀▶");
+    s.prompter.onDialog([](QDialog& dialog) {
+        dialog.show();
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtPageNo"))->setText(QStringLiteral("30"));
+        dialog.findChild<QPushButton*>(QStringLiteral("cmdOKbutton"))->click();
+        return dialog.result();
+    });
+    w->navigation().goTo();
+    ASSERT_EQ(w->oleImgEdit1().Page(), 30);
+    EXPECT_EQ(ShownScene::arrows(*w), "◀");
 }
 
 TEST(BookWindow, AOnePageBookHasNoPageArrows) {

@@ -9,10 +9,11 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QTabBar>
 #include <QTest>
 #include <QTextEdit>
 
@@ -197,8 +198,8 @@ TEST(OcrCommand, NewInTheOcrWindowRecognisesTheAreaOfTheActiveBook) {
     other->findChild<QAction*>(QStringLiteral("mnuOCR"))->trigger();
     ASSERT_TRUE(scene.frame.ocr().window().isVisible());
 
-    QTabBar& tabs = scene.frame.Tab1();
-    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(0).center());
+    // A click into the first book's window, not on its tab.
+    scene.frame.mdiArea().setActiveSubWindow(qobject_cast<QMdiSubWindow*>(scene.window->parentWidget()));
     ASSERT_EQ(scene.frame.documents().activeWindow(), scene.window);
     scene.window->oleImgEdit1().setSelectionRect(page.area);
     scene.window->selectionPresent = true;

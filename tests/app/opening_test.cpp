@@ -1,5 +1,7 @@
 #include "FrameScene.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -172,6 +174,9 @@ TEST(Opening, ACancelledOpenLeavesNoEmptyBook) {
     EXPECT_EQ(scene.frame.Tab1().count(), 1);
     EXPECT_EQ(scene.frame.mdiArea().subWindowList().size(), 1);
     EXPECT_EQ(scene.frame.documents().AktuellesDokument, 1);
+    EXPECT_FALSE(scene.frame.windowTitle().contains(QStringLiteral("Bestimmungstabelle")));
+    for (int tab = 0; tab < scene.frame.Tab1().count(); ++tab)
+        EXPECT_FALSE(scene.frame.Tab1().tabText(tab).contains(QStringLiteral("Ohne Namen"))) << tab;
 }
 
 TEST(Opening, FileDialogsStartInTheCurrentBooksFolder) {
@@ -190,4 +195,62 @@ TEST(Opening, FileDialogsStartInTheCurrentBooksFolder) {
     ASSERT_FALSE(scene.prompter.shown().empty());
     EXPECT_EQ(scene.prompter.shown()[0].kind, QStringLiteral("save"));
     EXPECT_EQ(scene.prompter.shown()[0].folder, folder + QLatin1Char('/'));
+}
+
+TEST(Opening, ABookChosenInTheOpenDialogHasItsDialogsStartInItsFolder) {
+    Scene scene;
+    const QString folder = scene.dir.filePath(QStringLiteral("bände"));
+    QDir().mkpath(folder);
+    const QString book = palvenor::test::makeBook(folder, QStringLiteral("band.tif"), 3);
+    scene.prompter.answerFile(book);
+    frmSample* window = scene.open(QString());
+    ASSERT_EQ(window->oleImgEdit1().Image(), book);
+    EXPECT_EQ(scene.frame.documents().Dokumente(1).Ordner, folder + QLatin1Char('/'));
+
+    scene.prompter.clear();
+    for (const char* command : {"mnuInsertFile", "bildein", "mnuSaveAs"}) {
+        QObject* control = window->controls().find(QString::fromUtf8(command));
+        ASSERT_NE(control, nullptr) << command;
+        if (auto* action = qobject_cast<QAction*>(control))
+            action->trigger();
+        else
+            qobject_cast<QAbstractButton*>(control)->click();
+    }
+    ASSERT_EQ(scene.prompter.shown().size(), 3u);
+    for (const auto& dialog : scene.prompter.shown())
+        EXPECT_EQ(dialog.folder.toStdString(), (folder + QLatin1Char('/')).toStdString()) << dialog.kind.toStdString();
+}
+
+// libtiff's own test files, opened as the user opens a book: each shows its
+// first page, or the user is told why not. Only files libtiff itself cannot
+// decode are refused.
+TEST(Opening, EachOfLibtiffsSampleFilesShowsItsFirstPageOrSaysWhyNot) {
+    const QDir samples(QStringLiteral(PALVENOR_TIFF_SAMPLES));
+    const QStringList names =
+        samples.entryList({QStringLiteral("*.tif"), QStringLiteral("*.tiff"), QStringLiteral("*.bmp")}, QDir::Files);
+    ASSERT_EQ(names.size(), 33);
+    QStringList refused;
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        Scene scene;
+        const QString path = samples.filePath(name);
+        frmSample* window = scene.open(path);
+        const QStringList messages = scene.prompter.texts();
+        if (!window->oleImgEdit1().picture().isNull()) {
+            // A directory chain that loops back opens up to the loop and says so.
+            for (const QString& message : messages)
+                EXPECT_TRUE(message.startsWith(QStringLiteral("Die Bilddatei ist nach Seite ")) &&
+                            message.endsWith(QStringLiteral(" beschädigt: ") + path))
+                    << message.toStdString();
+            continue;
+        }
+        refused << name;
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral(" Fehlercode = 7D"))) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("(libtiff: "))) << messages[0].toStdString();
+    }
+    // 64-bit floating-point samples, and two fax files broken on purpose.
+    EXPECT_EQ(refused, (QStringList{QStringLiteral("test_float64_predictor2_be_lzw.tif"),
+                                    QStringLiteral("test_float64_predictor2_le_lzw.tif"),
+                                    QStringLiteral("testfax3_bug54_1dnoEOL.tif"), QStringLiteral("testfax3_bug_513.tiff")}));
 }

@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMdiSubWindow>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QFile>
 #include <QMdiArea>
 #include <QTabBar>
@@ -255,4 +258,47 @@ TEST(Tabs, ACloseCancelledByItsTabLeavesTheShownBooksTabCurrent) {
     ASSERT_EQ(scene.documents().count(), 2);
     EXPECT_EQ(scene.documents().AktuellesDokument, 2);
     EXPECT_EQ(scene.tabs().currentIndex(), 1);
+}
+
+namespace {
+
+// The actions a key can reach in the frame: those of its menu bar, with
+// their sub-menus, and those of every visible widget outside the books not
+// shown, whose keys work only while they are active.
+void collectReachable(const QList<QAction*>& actions, QSet<QAction*>* reachable) {
+    for (QAction* action : actions) {
+        if (reachable->contains(action)) continue;
+        reachable->insert(action);
+        if (action->menu()) collectReachable(action->menu()->actions(), reachable);
+    }
+}
+
+// The sub-window of the book a widget lies in, if any.
+QMdiSubWindow* bookWindowOf(QWidget* widget) {
+    for (; widget; widget = widget->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(widget)) return sub;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(Tabs, EveryShortcutOfTheShownBookBelongsToOneAction) {
+    TabScene scene;
+    scene.open(scene.book(3, QStringLiteral("erstes.tif")));
+    scene.open(scene.book(3, QStringLiteral("zweites.tif")));
+    const QMdiSubWindow* shown = scene.frame.mdiArea().activeSubWindow();
+    QSet<QAction*> reachable;
+    collectReachable(scene.frame.menuBar()->actions(), &reachable);
+    for (QWidget* widget : scene.frame.findChildren<QWidget*>()) {
+        const QMdiSubWindow* book = bookWindowOf(widget);
+        if (widget->isVisible() && !qobject_cast<QMenu*>(widget) && (!book || book == shown))
+            collectReachable(widget->actions(), &reachable);
+    }
+    QMap<QKeySequence, QStringList> owners;
+    for (QAction* action : reachable)
+        for (const QKeySequence& key : action->shortcuts()) owners[key] << action->objectName();
+    ASSERT_FALSE(owners.isEmpty());
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it)
+        EXPECT_EQ(it.value().size(), 1) << it.key().toString().toStdString() << ": "
+                                        << it.value().join(QLatin1Char(' ')).toStdString();
 }

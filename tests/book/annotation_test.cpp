@@ -365,6 +365,10 @@ TEST(AnnotationTools, TextToolsAskForTheirTextAndStampsPutTheChosenOne) {
     EXPECT_EQ(shown[0].title, QStringLiteral("Text"));
     EXPECT_EQ(shown[2].text, QStringLiteral("Text der Notiz:"));
     EXPECT_EQ(shown[2].title, QStringLiteral("Notiz"));
+    for (const auto& dialog : shown) {
+        if (dialog.kind != QStringLiteral("open")) continue;
+        EXPECT_EQ(dialog.folder.toStdString(), s.dir.path().toStdString());  // the book's folder
+    }
     EXPECT_EQ(s.prompter.texts().filter(QStringLiteral("kann nicht gelesen werden")),
               QStringList{QStringLiteral("Die Datei ") + missing + QStringLiteral(" kann nicht gelesen werden.")});
 }

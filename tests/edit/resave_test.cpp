@@ -227,6 +227,7 @@ struct FailingSave : FrameScene {
 
 TEST(SaveFailure, AWriteThatBreaksOffShowsWhyAndTheStatus) {
     FailingSave scene;
+    scene.w->oleImgEdit1().Flip();  // a changed page to write; an unchanged one is not written again
     imaging::fault_injection::failAfterPages(1);
     scene.w->runSaveCommand();
     EXPECT_EQ(scene.failure(), QStringLiteral("Die Datei konnte nicht geschrieben werden: ") + scene.path +

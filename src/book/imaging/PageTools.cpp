@@ -221,7 +221,7 @@ std::optional<QString> textOfFile(ToolHost& host) {
     Prompter* prompter = host.prompter();
     if (!prompter) return std::nullopt;
     const std::optional<QString> file = prompter->openFileName(
-        QStringLiteral("Text aus Datei"), QString(), QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+        QStringLiteral("Text aus Datei"), host.bookFolder(), QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
     if (!file) return std::nullopt;
     QFile in(*file);
     if (!in.open(QIODevice::ReadOnly)) {

@@ -37,6 +37,8 @@ public:
     // The page in page pixels.
     virtual QRectF pageArea() const = 0;
     virtual Prompter* prompter() = 0;
+    // The folder of the shown book, where file dialogs start; empty without one.
+    virtual QString bookFolder() const = 0;
 };
 
 class PageTool {

@@ -13,6 +13,9 @@ namespace palvenor::imaging::tiff {
 
 namespace {
 
+// The widest picture, and the tallest strip, WebP holds.
+constexpr uint32_t kWebpLargestSide = 16383;
+
 // Strips of about 64 KiB.
 uint32_t rowsPerStrip(uint64_t rowBytes, uint32_t height)
 {
@@ -41,6 +44,8 @@ bool writeSampleStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t 
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samplesPerPixel);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+    if (compression == COMPRESSION_WEBP)
+        TIFFSetField(tif, TIFFTAG_WEBP_LOSSLESS, 1);  // a changed page loses nothing more than its change
     if (compression == COMPRESSION_JPEG && photometric == PHOTOMETRIC_RGB) {
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
         TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
@@ -50,6 +55,8 @@ bool writeSampleStrips(TIFF* tif, const std::vector<uint8_t>& samples, uint64_t 
     uint32_t rows = rowsPerStrip(rowBytes, height);
     if (compression == COMPRESSION_JPEG)
         rows = std::min(height, (rows + 15) / 16 * 16);  // whole JPEG blocks per strip
+    if (compression == COMPRESSION_WEBP)
+        rows = std::min(rows, kWebpLargestSide);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
     return writeStrips(tif, samples, rowBytes, height, rows);
 }
@@ -100,6 +107,11 @@ int encodableCompression(int pageType, int wanted)
     case COMPRESSION_CCITTFAX3:
     case COMPRESSION_CCITTFAX4:
         return blackAndWhite ? wanted : fallback;
+    case COMPRESSION_WEBP:
+        // Colour only: libtiff's WebP takes three or four samples a pixel.
+        return (pageType == PageTypeRgb24 || pageType == PageTypeBgr24) && TIFFIsCODECConfigured(COMPRESSION_WEBP)
+                   ? wanted
+                   : fallback;
     case COMPRESSION_JPEG:
         // 8-bit grey and colour only: JPEG would blur a palette's indices.
         return (pageType == PageTypeGray8 || pageType == PageTypeRgb24 || pageType == PageTypeBgr24) &&
@@ -160,6 +172,8 @@ bool encodePage(const QImage& picture, int pageType, double xDpi, double yDpi, i
         pageType = PageTypePalette8;
 
     compression = encodableCompression(pageType, compression);
+    if (compression == COMPRESSION_WEBP && w > kWebpLargestSide)
+        compression = COMPRESSION_LZW;
     bool ok = false;
     uint64_t rowBytes = 0;
     switch (pageType) {

@@ -112,6 +112,7 @@ void oleImgEdit::Display() {
     pictureAsRead_ = picture_.cacheKey();
     info_ = file_->pageInfo(page_);
     annotations_.replace(decodeAnnotations(file_->annotationData(page_)).value_or(std::vector<Annotation>{}));
+    annotationsAsRead_ = encodeAnnotations(annotations_.items());
     modified_ = false;
     forgetSteps();
     rebuildScaledPicture();
@@ -162,17 +163,20 @@ ImagingError writeBitmap(const QString& file, const QImage& picture) {
 // black-and-white page only when it is G4 already, as black-and-white pages
 // are always stored as G4. Otherwise its picture is encoded: black-and-white
 // as G4, other pages with their own compression where libtiff can write it,
-// else LZW. Its annotations are the view's.
+// else LZW. Its annotations are the view's; while they too are as read, the
+// page goes unchanged, so saving it into its own book keeps it where it lies.
 PageSource oleImgEdit::shownPageSource() const {
     PageSource source;
-    source.annotations = encodeAnnotations(annotations_.items());
+    const QByteArray annotations = encodeAnnotations(annotations_.items());
     const bool blackAndWhite = info_.pageType == PageTypeBlackWhite;
     if (file_ && file_->fileType() == FileTypeTiff && picture_.cacheKey() == pictureAsRead_ &&
         (!blackAndWhite || info_.compression == COMPRESSION_CCITTFAX4)) {
         source.file = pagesFile_;
         source.page = page_;
+        if (annotations != annotationsAsRead_) source.annotations = annotations;
         return source;
     }
+    source.annotations = annotations;
     if (file_ && file_->fileType() == FileTypeTiff) {  // the page lends the new picture its describing entries
         source.file = pagesFile_;
         source.page = page_;
@@ -221,6 +225,8 @@ void oleImgEdit::SavePage(const QString& file, int fileType, int page) {
                                       : writeBook(file, pagesWithShownPageAt(file, page));
     if (status_.ok() && file == image_) reopen();
 }
+
+QString oleImgEdit::bookFolder() const { return image_.isEmpty() ? QString() : QFileInfo(image_).absolutePath(); }
 
 void oleImgEdit::Save() { SavePage(image_, FileType(), page_); }
 

@@ -211,6 +211,7 @@ private:
     double pageDpi() const override;
     QRectF pageArea() const override { return QRectF(picture_.rect()); }
     Prompter* prompter() override { return prompter_; }
+    QString bookFolder() const override;
 
     QPointF toPage(QPointF viewPoint) const;
     PageTool* leftButtonTool();
@@ -258,6 +259,7 @@ private:
     int page_ = 1;
     QImage picture_;
     qint64 pictureAsRead_ = 0;  // cacheKey of picture_ as read from the file: unchanged while equal
+    QByteArray annotationsAsRead_;  // the annotations as read from the file, encoded
     QPixmap scaledPixmap_;  // the picture at the current zoom, when zoomed out
     PageInfo info_;
     ImagingError status_;

@@ -28,6 +28,8 @@ TEST(Encode, AChangedPageKeepsItsCompressionWhereLibtiffCanWriteIt)
         {PageTypeRgb24, COMPRESSION_OJPEG, COMPRESSION_LZW},  // libtiff reads the old scheme only
         {PageTypeBlackWhite, COMPRESSION_CCITTRLE, COMPRESSION_CCITTFAX4},
         {PageTypeGray8, COMPRESSION_NEXT, COMPRESSION_LZW},
+        {PageTypeRgb24, COMPRESSION_WEBP, TIFFIsCODECConfigured(COMPRESSION_WEBP) ? COMPRESSION_WEBP : COMPRESSION_LZW},
+        {PageTypeGray8, COMPRESSION_WEBP, COMPRESSION_LZW},  // WebP takes colour only
     };
     QTemporaryDir dir;
     QImage colour(64, 48, QImage::Format_RGB32);
@@ -45,6 +47,9 @@ TEST(Encode, AChangedPageKeepsItsCompressionWhereLibtiffCanWriteIt)
         ASSERT_TRUE(test::writeBytes(path, encoded));
         EXPECT_EQ(test::compressionsOfPages(path), std::vector<uint16_t>{uint16_t(c.written)});
         EXPECT_FALSE(test::libtiffPicture(path, 1).isNull());
+        if (c.written == COMPRESSION_WEBP) {  // without loss
+            EXPECT_TRUE(test::libtiffPicture(path, 1).convertToFormat(QImage::Format_RGB32) == colour);
+        }
     }
 }
 
