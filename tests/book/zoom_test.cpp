@@ -273,12 +273,14 @@ TEST(ViewModes, AResizeKeepsTheLayoutOfEveryMode) {
             const int width = s.w->pageSplitter().width();
             EXPECT_EQ(strip.isVisible(), mode != ViewModes::OnePage) << entry;
             EXPECT_EQ(page.isVisible(), mode != ViewModes::ThumbnailsOnly) << entry;
-            if (mode == ViewModes::OnePage) EXPECT_EQ(page.width(), width) << entry;
-            if (mode == ViewModes::PageAndThumbnails) {
+            if (mode == ViewModes::OnePage) {
+                EXPECT_EQ(page.width(), width) << entry;
+            } else if (mode == ViewModes::PageAndThumbnails) {
                 EXPECT_EQ(strip.width(), width / 7) << entry;
                 EXPECT_EQ(page.x() + page.width(), width) << entry;
+            } else {
+                EXPECT_EQ(strip.width(), width) << entry;
             }
-            if (mode == ViewModes::ThumbnailsOnly) EXPECT_EQ(strip.width(), width) << entry;
         }
     }
 }
