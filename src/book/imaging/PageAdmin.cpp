@@ -501,11 +501,11 @@ struct PageRun {
 bool continues(const PageRun& run, const PageSource& page)
 {
     const PageSource& first = run.first;
-    return !first.file.isEmpty() && first.picture.isNull() && page.picture.isNull() && page.file == first.file &&
-           page.page == first.page + run.count && !first.annotations && !page.annotations &&
-           page.compression == first.compression && page.resolution == first.resolution &&
-           page.yResolution == first.yResolution && page.pictureCompression == first.pictureCompression &&
-           page.quarterTurned == first.quarterTurned;
+    if (first.file.isEmpty() || !first.picture.isNull() || first.annotations || page.page != first.page + run.count)
+        return false;
+    PageSource inFirstsPlace = page;
+    inFirstsPlace.page = first.page;
+    return inFirstsPlace == first;
 }
 
 size_t pageCountOf(const std::vector<PageRun>& runs)

@@ -33,6 +33,8 @@ struct PageSource {
     int pictureCompression = 0;  // TIFF compression code for the picture; 0 for the default
     double yResolution = 0;      // vertical dpi for an encoded picture; 0 for the same as horizontal
     bool quarterTurned = false;  // the picture is its page turned by 90°
+
+    bool operator==(const PageSource&) const = default;
 };
 
 // Page `page` of file, taken as it is.
