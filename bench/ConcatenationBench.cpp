@@ -23,6 +23,7 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <string>
 
 namespace palvenor::bench {
 
@@ -107,17 +108,16 @@ void concatenationFigure(const SampleBooks& books, int runs, const char* kind, Q
     QStringList tiffs;
     makePictures(format, pngFolder, folder + QStringLiteral("-tiff"), &tiffs);
     const QString book = folder + QStringLiteral("-verkettet.tif");
+    const std::string pictures = std::to_string(Pictures) + "_" + kind + "_pictures_ms";
     const double ours = bestOfMs(runs, [&] { concatenate(pngFolder, books.onePage(), book); });
-    std::printf("concatenate_%d_%s_pictures_ms: %.3f\n", Pictures, kind, ours);
-    const double decoding = bestOfMs(runs, [&] { decodeAll(pngFolder); });
-    std::printf("decode_%d_%s_pictures_ms: %.3f\n", Pictures, kind, decoding);
+    printFigure("concatenate_" + pictures, ours);
+    printFigure("decode_" + pictures, bestOfMs(runs, [&] { decodeAll(pngFolder); }));
     if (tiffcp.isEmpty()) return;
     const QString target = folder + QStringLiteral("-tiffcp.tif");
     const double reference = bestOfMs(runs, [&] { runProgram(tiffcp, QStringList(tiffs) << target); },
                                       [&] { QFile::remove(target); });
-    std::printf("tiffcp_concatenate_%d_%s_pictures_ms: %.3f\nconcatenate_%s_vs_tiffcp_ratio: %.3f\n", Pictures,
-                kind, reference, kind, ours / reference);
-    std::fflush(stdout);
+    printFigure("tiffcp_concatenate_" + pictures, reference);
+    printFigure(std::string("concatenate_") + kind + "_vs_tiffcp_ratio", ours / reference);
 }
 
 }  // namespace
